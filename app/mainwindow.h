@@ -1,0 +1,225 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include "app/sessionparameters.h"
+#include "sound/wavfile.h"
+
+#include <QAudio>
+#include <QAudioFormat>
+#include <QElapsedTimer>
+#include <QFont>
+#include <QMainWindow>
+#include <QPointF>
+#include <QString>
+#include <QVector>
+#include <QtCharts/QChartGlobal>
+
+class QAudioOutput;
+class QBuffer;
+class QCheckBox;
+class QComboBox;
+class QGridLayout;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class SubjectWindow;
+
+QT_CHARTS_BEGIN_NAMESPACE
+class QChart;
+class QChartView;
+class QLineSeries;
+class QValueAxis;
+QT_CHARTS_END_NAMESPACE
+
+// The experimenter's window and the hub of a session: it owns the controls,
+// the session record, the tokens and trial entries, the current token's
+// samples, the charts and the playback objects. Its operations live in the
+// folder of their subsystem (app/, sound/, trial/, analysis/).
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Controls. All created without a parent; those placed in the layouts
+    // belong to centralWidget afterwards, the rest are deleted by the destructor.
+    QLabel *labelSesType = nullptr; // never shown
+    QLabel *labelSoundType = nullptr; // never shown
+    QLabel *labelMainParameter = nullptr; // never shown
+    QLabel *labelSoundFileInfo = nullptr;
+    QLabel *labelFs = nullptr;
+    QLabel *labelSoundDuration = nullptr;
+    QLabel *labelSi = nullptr;
+    QLabel *labelSubCode = nullptr;
+    QLabel *labelSesNum = nullptr;
+    QLabel *labelNTimes = nullptr;
+    QLabel *labelWavFilePath = nullptr;
+    QLabel *labelWavFileName = nullptr;
+    QLabel *labelOutputFilePath = nullptr;
+    QLabel *labelOutputFileName = nullptr;
+    QLabel *labelStatus = nullptr;
+
+    QComboBox *comboBoxSesType = nullptr; // never shown
+    QComboBox *comboBoxSoundType = nullptr; // never shown
+    QComboBox *comboBoxMainParameter = nullptr; // never shown
+
+    QLineEdit *lineEditFs = nullptr;
+    QLineEdit *lineEditSoundDuration = nullptr;
+    QLineEdit *lineEditSi = nullptr;
+    QLineEdit *lineEditSubCode = nullptr;
+    QLineEdit *lineEditSesNum = nullptr;
+    QLineEdit *lineEditNTimes = nullptr;
+    QLineEdit *lineEditWavFilePath = nullptr;
+    QLineEdit *lineEditWavFileName = nullptr;
+    QLineEdit *lineEditOutputFilePath = nullptr;
+    QLineEdit *lineEditOutputFileName = nullptr;
+    QLineEdit *lineEditStatus = nullptr;
+
+    QPushButton *pushButtonPractice = nullptr;
+    QPushButton *pushButtonExperiment = nullptr;
+    QPushButton *pushButtonGo = nullptr;
+    QPushButton *pushButtonQuit = nullptr;
+
+    QCheckBox *checkBoxSaveData = nullptr;
+    QCheckBox *checkBoxFeedBack = nullptr;
+    QCheckBox *checkBoxAutoPlay = nullptr;
+
+    QVector<QHBoxLayout *> rowLayouts; // the 13 rows of the control column
+    QGridLayout *gridLayoutControls = nullptr;
+    QGridLayout *gridLayoutCharts = nullptr;
+    QGridLayout *gridLayoutMain = nullptr;
+    QWidget *centralWidget = nullptr;
+
+    SessionParameters parameters;
+
+    // Working data of the signal display and the trial loop.
+    QVector<double> waveformTime;
+    QVector<double> signal;
+    QVector<double> trendX;
+    QVector<double> trendY;
+    QVector<QPointF> waveformPoints;
+    QVector<QPointF> trendPoints;
+    QVector<double> waveformRange;
+    QVector<double> spectrumRange;
+    QVector<double> trendRange;
+    int nFFT = 0;
+    double freqResolution = 0.0;
+    QVector<double> spectrumFrequencies;
+    QVector<double> spectrumAmplitudes;
+    QVector<QPointF> spectrumPoints;
+
+    // Chart objects, created once by the chart builders, deleted by the destructor.
+    QtCharts::QLineSeries *waveformSeries = nullptr;
+    QtCharts::QValueAxis *waveformAxisX = nullptr;
+    QtCharts::QValueAxis *waveformAxisY = nullptr;
+    QtCharts::QChart *waveformChart = nullptr;
+    QtCharts::QChartView *waveformChartView = nullptr;
+    QtCharts::QLineSeries *spectrumSeries = nullptr;
+    QtCharts::QValueAxis *spectrumAxisX = nullptr;
+    QtCharts::QValueAxis *spectrumAxisY = nullptr;
+    QtCharts::QChart *spectrumChart = nullptr;
+    QtCharts::QChartView *spectrumChartView = nullptr;
+    QtCharts::QLineSeries *trendSeries = nullptr;
+    QtCharts::QValueAxis *trendAxisX = nullptr;
+    QtCharts::QValueAxis *trendAxisY = nullptr;
+    QtCharts::QChart *trendChart = nullptr;
+    QtCharts::QChartView *trendChartView = nullptr;
+
+    SubjectWindow *subjectWindow = nullptr; // child of this window
+    QElapsedTimer *elapsedTimer = nullptr; // the reaction-time clock, owned
+    int clockStarts = 0;
+    int nPlaysPerTrial = 0;
+    int nPlays = 0;
+    QVector<int> stimOrder;
+    QString currentWavFile;
+    int trialIndex = 0;
+    int currentTokenIndex = 0;
+    int nTimesSession = 0;
+    int nTokens = 0;
+    QString statusText;
+
+    QFont axisLabelsFont;
+    QFont axisTitleFont;
+    QFont chartTitleFont;
+
+    WavFile wav;
+
+    // Playback of the current sound; all three exist only while it plays.
+    QByteArray *audioBytes = nullptr;
+    QBuffer *audioBuffer = nullptr;
+    QAudioFormat audioFormat;
+    QAudioOutput *audioOutput = nullptr; // child of this window, deleted later
+
+    bool centerWindow = true;
+    double windowWidthFraction = 0.8;
+    double windowHeightFraction = 0.9;
+
+    // --- Application and session control (app/) ---
+    void setWindowGeometry(bool center, double widthFraction, double heightFraction);
+    void setupLayout();
+    void initMainWindow();
+    void readParameters();
+    void adjustPlotLength();
+    void updateOutputFilePath();
+    void updateOutputFileName();
+    void prepareSession();
+    void displayWavFileInfo();
+    void displayStatus();
+    // Whether the default output device plays audioFormat; logs a warning if not.
+    bool checkAudioFormat();
+
+    // --- Token folder and loading (sound/mainwindow_tokens.cpp) ---
+    void selectWavFolder();
+    void createEntries();
+    void createStimOrder();
+    // Loads the token of trial trialIndex into signal. False when the file
+    // could not be read: signal then holds no stale samples of another token.
+    bool loadCurrentToken();
+    void computeTokenAverages();
+
+    // --- Trial loop, playback, wiring and results (trial/) ---
+    void schedulePlayback();
+    void finishSession();
+    void saveDataFiles();
+
+    // --- Spectrum and charts (analysis/) ---
+    void applySpectrumSizing();
+    void computeSpectrum();
+    void createWaveformChart();
+    void createSpectrumChart();
+    void createTrendChart();
+    void plotWaveform();
+    void plotSpectrum();
+    void plotTrend();
+
+signals:
+    void soundPlaying(int index);
+    void doneDataCollection(qreal threshold, qreal reactionTime, qint32 mainParameterIndex);
+    void deliverFeedBackStatus(bool feedBack);
+    void deliverAutoPlayStatus(bool autoPlay);
+    void deliverSubCode(QString subCode);
+    void deliverWavFileName(QString);
+
+public slots:
+    void pushButtonPractice_clicked();
+    void pushButtonExperiment_clicked();
+    void pushButtonGo_clicked();
+    void updateMainwindow(int response);
+    void playOneSound();
+    void handleAudioStateChanged(QAudio::State audioState);
+    void comboBoxSesType_currentIndexChanged(int);
+    void comboBoxSoundType_currentIndexChanged(int);
+    void comboBoxMainParameter_currentIndexChanged(int);
+    void lineEditSubCode_textChanged(QString arg1);
+    void lineEditSesNum_textChanged(QString arg1);
+    void checkBoxSaveData_stateChanged(int);
+    void checkBoxFeedBack_stateChanged(int);
+    void checkBoxAutoPlay_stateChanged(int);
+    void refreshMainWindow();
+};
+
+#endif // MAINWINDOW_H
