@@ -1,11 +1,112 @@
 #include "app/mainwindow.h"
+#include "sound/tokenfolder.h"
+#include "trial/scoring.h"
 
-// Placeholders until token loading lands.
-void MainWindow::selectWavFolder() { }
-void MainWindow::createEntries() { }
-void MainWindow::createStimOrder() { }
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+void MainWindow::selectWavFolder()
+{
+    SessionParameters &p = parameters;
+    forever {
+        p.desktopPath = desktopLocation();
+        // Started at a folder that does not exist, the dialog would keep its
+        // name typed in and answer "Directory not found" to every choice.
+        const QString start = QFileInfo(p.desktopPath).isDir() ? p.desktopPath : QDir::homePath();
+        const QString folder = QFileDialog::getExistingDirectory(this, tr("Select a folder"), start,
+                                                                 QFileDialog::ReadOnly);
+        // A cancel ends the choice: listing "" would list the working folder.
+        if (folder.isEmpty()) {
+            p.tokens.clear();
+            nTokens = 0;
+            createEntries();
+            return;
+        }
+        p.wavFilePath = folder;
+        p.tokens = listTokens(folder);
+        if (!p.tokens.isEmpty()) {
+            nTokens = p.tokens.size();
+            createEntries();
+            return;
+        }
+        const QMessageBox::StandardButton answer = QMessageBox::question(
+                this, tr("Question"),
+                tr("This folder contains no .wav files.\nDo you want to select another folder?"),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        if (answer != QMessageBox::Yes) {
+            nTokens = 0;
+            createEntries();
+            return;
+        }
+    }
+}
+
+void MainWindow::createEntries()
+{
+    parameters.entries = makeEntries(nTokens, nTimesSession, parameters.desktopPath);
+}
+
+void MainWindow::createStimOrder()
+{
+    stimOrder = makeTrialOrder(nTokens, nTimesSession, clockSeed());
+}
+
 bool MainWindow::loadCurrentToken()
 {
-    return false;
+    SessionParameters &p = parameters;
+    auto noToken = [this]() {
+        signal.clear();
+        parameters.nSamples = 0;
+        return false;
+    };
+    if (trialIndex < 0 || trialIndex >= stimOrder.size())
+        return noToken();
+    currentTokenIndex = stimOrder[trialIndex];
+    if (currentTokenIndex < 0 || currentTokenIndex >= p.tokens.size())
+        return noToken();
+
+    const TokenRecord &token = p.tokens[currentTokenIndex];
+    p.wavFilePath = token.folder;
+    p.wavFileName = token.fileName;
+    if (trialIndex < p.entries.size()) {
+        p.entries[trialIndex].folder = token.folder;
+        p.entries[trialIndex].fileName = token.fileName;
+    }
+    currentWavFile = p.wavFilePath + QLatin1Char('/') + p.wavFileName;
+
+    // A failed read leaves the previous token's samples in wav: never use them.
+    if (!wav.readWavFile(currentWavFile.toUtf8().constData())) {
+        qWarning() << "Cannot load token" << currentWavFile << ":"
+                   << QString::fromStdString(wav.lastError);
+        return noToken();
+    }
+    const QString problem = tokenProblem(wav);
+    if (!problem.isEmpty()) {
+        qWarning() << "Cannot load token" << currentWavFile << ":" << problem;
+        return noToken();
+    }
+
+    p.nSamples = static_cast<int>(wav.numSamples / wav.numChannels);
+    p.soundDuration = static_cast<double>(p.nSamples) / wav.samplingRate;
+    lineEditSoundDuration->setText(QString::number(p.soundDuration * 1000, 'f', 3));
+    adjustPlotLength();
+    applySpectrumSizing();
+
+    signal = firstChannel(wav, p.nSamples);
+    signal.resize(p.nSamples);
+
+    waveformTime.resize(p.nSamplesToPlot);
+    const double msPerSample = (1.0 / p.fs) * 1000;
+    for (int i = 0; i < waveformTime.size(); ++i)
+        waveformTime[i] = i * msPerSample;
+    return true;
 }
-void MainWindow::computeTokenAverages() { }
+
+void MainWindow::computeTokenAverages()
+{
+    ::computeTokenAverages(parameters.tokens, parameters.subCode);
+}

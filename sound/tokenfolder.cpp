@@ -1,0 +1,160 @@
+#include "sound/tokenfolder.h"
+
+#include "sound/wavfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+
+namespace {
+const QString kTokenSuffix = QStringLiteral("wav");
+const int kMaxChannels = 2;
+} // namespace
+
+QVector<TokenRecord> listTokens(const QString &folder)
+{
+    QVector<TokenRecord> tokens;
+    const QFileInfoList entries = QDir(folder).entryInfoList();
+    for (const QFileInfo &entry : entries) {
+        if (entry.isFile() && entry.suffix().toLower() == kTokenSuffix)
+            tokens.append(TokenRecord(folder, entry.fileName()));
+    }
+    return tokens;
+}
+
+bool TokenCheck::ready() const
+{
+    if (tokens.isEmpty())
+        return false;
+    return std::all_of(tokens.cbegin(), tokens.cend(),
+                       [](const TokenInfo &t) { return t.problem.isEmpty(); });
+}
+
+QStringList TokenCheck::problems() const
+{
+    QStringList lines;
+    for (const TokenInfo &t : tokens) {
+        if (!t.problem.isEmpty())
+            lines.append(t.fileName + QStringLiteral(": ") + t.problem);
+    }
+    return lines;
+}
+
+QString tokenProblem(const WavFile &wav)
+{
+    if (wav.numChannels == 0)
+        return QStringLiteral("no channels");
+    if (wav.numChannels > kMaxChannels)
+        return QStringLiteral("%1 channels (only mono and stereo can be played)")
+                .arg(wav.numChannels);
+    if (wav.samplingRate == 0)
+        return QStringLiteral("sampling rate of 0 Hz");
+    if (wav.numSamples == 0)
+        return QStringLiteral("no samples");
+    if (wav.samples.size() < wav.numSamples && wav.bytesRead == wav.dataLength)
+        return QStringLiteral("samples could not be converted");
+    if (wav.samples.size() < wav.numSamples)
+        return QStringLiteral("sample data incomplete (%1 of %2 bytes in the file)")
+                .arg(wav.bytesRead)
+                .arg(wav.dataLength);
+    if (wav.numSamples / wav.numChannels == 0)
+        return QStringLiteral("no samples");
+    return QString();
+}
+
+TokenCheck checkTokens(const QString &folder, const QVector<TokenRecord> &tokens)
+{
+    TokenCheck check;
+    check.tokens.reserve(tokens.size());
+    WavFile wav;
+    QHash<quint32, int> rateCounts;
+    QVector<quint32> ratesInOrder;
+    for (const TokenRecord &token : tokens) {
+        TokenInfo info;
+        info.fileName = token.fileName;
+        const QString path = folder + QLatin1Char('/') + token.fileName;
+        info.readable = wav.readWavFile(path.toUtf8().constData());
+        if (!info.readable) {
+            info.problem = QString::fromStdString(wav.lastError);
+        } else {
+            info.samplingRate = wav.samplingRate;
+            info.channels = wav.numChannels;
+            info.bits = wav.bitsPerSample;
+            info.frames = wav.numChannels ? wav.numSamples / wav.numChannels : 0;
+            info.durationMs = wav.samplingRate ? 1000.0 * info.frames / wav.samplingRate : 0.0;
+            info.problem = tokenProblem(wav);
+            if (info.problem.isEmpty()) {
+                if (!rateCounts.contains(info.samplingRate))
+                    ratesInOrder.append(info.samplingRate);
+                ++rateCounts[info.samplingRate];
+            }
+        }
+        check.tokens.append(info);
+    }
+
+    // The rate most playable tokens share (the first listed on a tie) is the
+    // session's; the others would play at the wrong speed.
+    quint32 common = 0;
+    for (quint32 rate : ratesInOrder) {
+        if (common == 0 || rateCounts.value(rate) > rateCounts.value(common))
+            common = rate;
+    }
+    check.commonRate = common;
+    for (TokenInfo &info : check.tokens) {
+        if (info.problem.isEmpty() && info.samplingRate != common)
+            info.problem =
+                    QStringLiteral("sampling rate %1 Hz differs from the other tokens' %2 Hz")
+                            .arg(info.samplingRate)
+                            .arg(common);
+    }
+    return check;
+}
+
+QVector<TrialEntry> makeEntries(int nTokens, int nTimes, const QString &folder)
+{
+    // The 32-bit product, as the trial count is an int everywhere else.
+    const qint64 product = static_cast<qint64>(nTimes) * nTokens;
+    const int count = product >= 1 && product <= INT32_MAX ? static_cast<int>(product) : 0;
+    return QVector<TrialEntry>(count, TrialEntry(folder));
+}
+
+QVector<int> makeTrialOrder(int nTokens, int nTimes, uint32_t seed)
+{
+    QVector<int> order;
+    const qint64 product = static_cast<qint64>(nTimes) * nTokens;
+    if (nTokens <= 0 || nTimes <= 0 || product > INT32_MAX)
+        return order;
+    order.reserve(static_cast<int>(product));
+    for (int r = 0; r < nTimes; ++r) {
+        for (int t = 0; t < nTokens; ++t)
+            order.append(t);
+    }
+    std::mt19937 engine(seed);
+    std::shuffle(order.begin(), order.end(), engine);
+    return order;
+}
+
+uint32_t clockSeed()
+{
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            std::chrono::system_clock::now().time_since_epoch());
+    return static_cast<uint32_t>(static_cast<uint64_t>(ns.count()));
+}
+
+QVector<double> firstChannel(const WavFile &wav, int frames)
+{
+    QVector<double> channel;
+    if (wav.numChannels == 0 || frames <= 0)
+        return channel;
+    const size_t step = wav.numChannels;
+    const size_t available = wav.samples.size() / step;
+    const int n = static_cast<int>(std::min<size_t>(available, static_cast<size_t>(frames)));
+    channel.resize(n);
+    for (int i = 0; i < n; ++i)
+        channel[i] = wav.samples[i * step];
+    return channel;
+}

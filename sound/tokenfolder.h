@@ -1,0 +1,67 @@
+#ifndef TOKENFOLDER_H
+#define TOKENFOLDER_H
+
+#include "sound/tokenrecord.h"
+#include "trial/trialentry.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <cstdint>
+
+class WavFile;
+
+// The sound tokens of a folder as a session sees them: its files whose suffix
+// is "wav" in any case, in QDir's default order (names compared lower-cased,
+// hidden entries left out). Folders named *.wav are skipped; links to files
+// count as files. An empty folder path lists the current folder.
+QVector<TokenRecord> listTokens(const QString &folder);
+
+// What one token holds, as far as it could be read.
+struct TokenInfo
+{
+    QString fileName;
+    bool readable = false;
+    quint32 samplingRate = 0;
+    quint16 channels = 0;
+    quint16 bits = 0;
+    quint32 frames = 0; // samples per channel
+    double durationMs = 0.0;
+    QString problem; // empty when the token can be played
+};
+
+// The pre-session check of a folder's tokens.
+struct TokenCheck
+{
+    QVector<TokenInfo> tokens; // in listing order
+    double commonRate = 0.0; // Hz; the rate most tokens share, 0 when none was readable
+
+    bool ready() const;
+    QStringList problems() const; // "file name: reason", one per problem token
+};
+
+// Why a token just read into wav cannot be played as one (no channels, more
+// than two, no sampling rate, no complete samples), or empty when it can.
+QString tokenProblem(const WavFile &wav);
+
+// Reads every token once. A token is a problem when it cannot be read or
+// fails tokenProblem(), or when its sampling rate differs from the rate most
+// other tokens share (playback runs at one rate for the whole session).
+// The reader's own messages go to standard error as usual.
+TokenCheck checkTokens(const QString &folder, const QVector<TokenRecord> &tokens);
+
+// One fresh entry per trial, nTimes x nTokens of them (none when that is below 1).
+QVector<TrialEntry> makeEntries(int nTokens, int nTimes, const QString &folder);
+
+// Every token index nTimes times, shuffled by an MT19937 seeded with seed.
+QVector<int> makeTrialOrder(int nTokens, int nTimes, uint32_t seed);
+
+// The low 32 bits of the system clock's count of nanoseconds since the epoch.
+uint32_t clockSeed();
+
+// The first channel of wav's samples (every frame's first sample), at most
+// frames of them and never more than wav holds; 0 channels give nothing.
+QVector<double> firstChannel(const WavFile &wav, int frames);
+
+#endif // TOKENFOLDER_H
