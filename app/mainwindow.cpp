@@ -318,9 +318,16 @@ void MainWindow::checkBoxAutoPlay_stateChanged(int state)
 
 void MainWindow::refreshMainWindow()
 {
+    // Closed in the middle of a session: no sound may follow for nobody, and
+    // the answers given so far are offered for saving.
+    const bool interrupted = sessionRunning;
+    if (interrupted)
+        stopSession();
     setEnabled(true);
     lineEditNTimes->setEnabled(true);
     pushButtonPractice->setEnabled(true);
     pushButtonExperiment->setEnabled(true);
     pushButtonGo->setEnabled(false);
+    if (interrupted)
+        offerAnswersSoFar();
 }

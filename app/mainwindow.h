@@ -185,6 +185,21 @@ public:
     void schedulePlayback();
     void finishSession();
     void saveDataFiles();
+    // Loads, shows and arms the token of trial trialIndex; a token that cannot
+    // be read stops the session instead.
+    void advanceToNextTrial(bool readControls);
+    // Ends a running session early: no pending sound, no playing sound.
+    void stopSession();
+    void releasePlaybackObjects();
+    // Stops the session with a warning to the experimenter and offers its
+    // answers for saving; the subject window shows "Done".
+    void abortSession(const QString &reason);
+    // Asks whether to save the answers of an unfinished session and saves them.
+    void offerAnswersSoFar();
+    QTimer *playbackTimer = nullptr; // child of this window; precise single shot
+    QElapsedTimer answerClock; // since the answer that arms the next sound
+    bool sessionRunning = false; // from "I am ready" until finished or stopped
+    int answersGiven = 0;
 
     // --- Spectrum and charts (analysis/) ---
     void applySpectrumSizing();

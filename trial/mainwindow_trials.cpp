@@ -1,6 +1,169 @@
 #include "app/mainwindow.h"
 
-// Placeholders until the trial loop lands.
-void MainWindow::updateMainwindow(int) { }
-void MainWindow::schedulePlayback() { }
-void MainWindow::finishSession() { }
+#include "trial/answerscoring.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace {
+const qint64 kNsPerMs = 1000000;
+} // namespace
+
+void MainWindow::updateMainwindow(int response)
+{
+    // The next sound is due a fixed interval after this moment, however long
+    // the loading and drawing below take.
+    answerClock.start();
+    nPlays = 0;
+    SessionParameters &p = parameters;
+
+    switch (response) {
+    case ResponseReady:
+        qDebug("Test just started");
+        readParameters();
+        sessionRunning = true;
+        answersGiven = 0;
+        emit deliverWavFileName(p.wavFileName);
+        qDebug().noquote() << p.wavFileName;
+        schedulePlayback();
+        return;
+    case ResponseMother:
+    case ResponseStranger: {
+        const double reactionTime = double(elapsedTimer->elapsed());
+        qDebug("response: %d", response);
+        const int entryIndex = trialIndex - 1;
+        if (!sessionRunning || entryIndex < 0 || entryIndex >= p.entries.size()
+            || currentTokenIndex < 0 || currentTokenIndex >= p.tokens.size())
+            return; // no trial is waiting for an answer
+        TokenRecord &token = p.tokens[currentTokenIndex];
+        scoreAnswer(p.entries[entryIndex], token, response == ResponseMother, reactionTime,
+                    p.wavFileName, p.subCode);
+        ++answersGiven;
+        if (response == ResponseMother) {
+            const double count = token.nMother;
+            if (currentTokenIndex < trendY.size())
+                trendY[currentTokenIndex] = count;
+            if (currentTokenIndex < trendPoints.size())
+                trendPoints[currentTokenIndex].setY(count);
+        }
+        plotTrend();
+        if (trialIndex >= stimOrder.size()) {
+            finishSession();
+            return;
+        }
+        if (p.feedBack && !p.autoPlay)
+            return; // the subject looks at the feedback and asks for the next sound
+        advanceToNextTrial(true);
+        return;
+    }
+    case ResponseNext:
+        if (!sessionRunning)
+            return;
+        if (trialIndex >= stimOrder.size()) {
+            finishSession();
+            return;
+        }
+        advanceToNextTrial(false);
+        return;
+    default:
+        QMessageBox::warning(nullptr, QStringLiteral("Warning"), tr("Invalid response"),
+                             QMessageBox::Ok);
+        return;
+    }
+}
+
+void MainWindow::advanceToNextTrial(bool readControls)
+{
+    if (!loadCurrentToken()) {
+        QString file;
+        if (trialIndex < stimOrder.size()) {
+            const int token = stimOrder[trialIndex];
+            if (token >= 0 && token < parameters.tokens.size())
+                file = parameters.tokens[token].folder + QLatin1Char('/')
+                        + parameters.tokens[token].fileName;
+        }
+        abortSession(tr("The sound file\n%1\ncould not be read. The session stops here.")
+                             .arg(QDir::toNativeSeparators(file)));
+        return;
+    }
+    plotWaveform();
+    computeSpectrum();
+    plotSpectrum();
+    displayWavFileInfo();
+    displayStatus();
+    if (readControls)
+        readParameters();
+    emit deliverWavFileName(parameters.wavFileName);
+    if (!readControls)
+        qDebug().noquote() << parameters.wavFileName;
+    schedulePlayback();
+}
+
+void MainWindow::schedulePlayback()
+{
+    if (trialIndex < stimOrder.size()) {
+        if (!playbackTimer) {
+            playbackTimer = new QTimer(this);
+            playbackTimer->setSingleShot(true);
+            playbackTimer->setTimerType(Qt::PreciseTimer);
+            connect(playbackTimer, SIGNAL(timeout()), this, SLOT(playOneSound()));
+        }
+        const qint64 delayNs =
+                qint64(playbackDelayMs(parameters.soundDuration, parameters.si)) * kNsPerMs;
+        const qint64 spentNs = answerClock.isValid() ? answerClock.nsecsElapsed() : 0;
+        const qint64 remainingMs = (delayNs - spentNs + kNsPerMs / 2) / kNsPerMs;
+        playbackTimer->start(int(qMax<qint64>(0, remainingMs)));
+    }
+    ++trialIndex;
+}
+
+void MainWindow::finishSession()
+{
+    sessionRunning = false;
+    computeTokenAverages();
+    // No step of the session computes a threshold: the record's own (0) goes out.
+    emit doneDataCollection(parameters.threshold, parameters.reactionTime,
+                            parameters.mainParameterIndex);
+    if (parameters.saveData)
+        saveDataFiles();
+}
+
+void MainWindow::stopSession()
+{
+    sessionRunning = false;
+    if (playbackTimer)
+        playbackTimer->stop();
+    releasePlaybackObjects();
+}
+
+void MainWindow::abortSession(const QString &reason)
+{
+    stopSession();
+    QMessageBox::warning(this, QStringLiteral("Warning"), reason, QMessageBox::Ok);
+    offerAnswersSoFar();
+    emit doneDataCollection(parameters.threshold, parameters.reactionTime,
+                            parameters.mainParameterIndex);
+}
+
+void MainWindow::offerAnswersSoFar()
+{
+    if (answersGiven <= 0 || !parameters.saveData)
+        return;
+    const QMessageBox::StandardButton answer =
+            QMessageBox::question(this, QStringLiteral("Question"),
+                                  tr("The session ended after %1 of %2 trials.\n"
+                                     "Do you want to save the answers given so far?")
+                                          .arg(answersGiven)
+                                          .arg(stimOrder.size()),
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    const int answered = answersGiven;
+    answersGiven = 0; // offered once
+    if (answer != QMessageBox::Yes)
+        return;
+    // Answers fill the entries in trial order: the first ones are the answered trials.
+    parameters.entries.resize(qMin(answered, parameters.entries.size()));
+    computeTokenAverages();
+    saveDataFiles();
+}

@@ -1,4 +1,33 @@
 #include "app/mainwindow.h"
 
-// Placeholder until the window wiring lands.
-void MainWindow::pushButtonGo_clicked() { }
+#include "trial/subjectwindow.h"
+
+void MainWindow::pushButtonGo_clicked()
+{
+    setEnabled(false);
+    readParameters();
+
+    // The window of the last session is closed and no longer read; deleting it
+    // also cuts its connections, so nothing of that session reaches this one.
+    delete subjectWindow;
+    subjectWindow = new SubjectWindow(this);
+
+    connect(subjectWindow, SIGNAL(subjectResponded(int)), this, SLOT(updateMainwindow(int)));
+    connect(subjectWindow, SIGNAL(subjectWindowClosed()), this, SLOT(refreshMainWindow()));
+    connect(this, SIGNAL(soundPlaying(int)), subjectWindow, SLOT(updateSubjectWindow(int)));
+    connect(this, SIGNAL(doneDataCollection(qreal, qreal, qint32)), subjectWindow,
+            SLOT(finishExperiment(qreal, qreal, qint32)));
+    connect(this, SIGNAL(deliverFeedBackStatus(bool)), subjectWindow,
+            SLOT(receiveFeedBackStatus(bool)));
+    connect(this, SIGNAL(deliverAutoPlayStatus(bool)), subjectWindow,
+            SLOT(receiveAutoPlayStatus(bool)));
+    connect(this, SIGNAL(deliverSubCode(QString)), subjectWindow, SLOT(receiveSubCode(QString)));
+    connect(this, SIGNAL(deliverWavFileName(QString)), subjectWindow,
+            SLOT(receiveWavFileName(QString)));
+
+    emit deliverFeedBackStatus(parameters.feedBack);
+    emit deliverAutoPlayStatus(parameters.autoPlay);
+    emit deliverSubCode(parameters.subCode);
+
+    subjectWindow->show();
+}

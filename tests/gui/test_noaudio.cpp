@@ -1,0 +1,69 @@
+#include "app/mainwindow.h"
+#include "trial/subjectwindow.h"
+
+#include "tests/gui/sessiondriver.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// A session on a machine without a usable audio output: the sound cannot
+// start, and the experimenter is told instead of the session hanging.
+class TestNoAudio : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void soundThatCannotStartStopsTheSession();
+};
+
+void TestNoAudio::soundThatCannotStartStopsTheSession()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(sessiondriver::writeWav(dir.filePath("tone001.wav"),
+                                    sessiondriver::offsetTone(4800, 440)));
+
+    MainWindow w;
+    w.show();
+    sessiondriver::DialogPilot pilot;
+    pilot.chooseFolder(dir.path());
+    w.pushButtonPractice->click();
+    QVERIFY(w.pushButtonGo->isEnabled());
+    w.pushButtonGo->click();
+    SubjectWindow *sw = w.subjectWindow;
+    QSignalSpy plays(&w, SIGNAL(soundPlaying(int)));
+
+    QTest::ignoreMessage(QtWarningMsg, "Audio stopped unexpectedly");
+    pilot.answerBox("Warning", QMessageBox::Ok);
+    sw->pushButtonIAmReady->click();
+    QTRY_VERIFY_WITH_TIMEOUT(pilot.done(), 5000);
+    QVERIFY2(pilot.unexpected.isEmpty(), qPrintable(pilot.unexpected.join('\n')));
+    QVERIFY(pilot.boxTexts.last().contains("could not be played"));
+
+    // Nothing played, nothing left behind, and the subject window can be closed.
+    QCOMPARE(plays.size(), 0);
+    QVERIFY(!w.audioOutput && !w.audioBuffer && !w.audioBytes);
+    QTRY_VERIFY(sw->pushButtonDone->isVisible() && sw->isEnabled());
+    pilot.answerBox("Confirmation MessageBox", QMessageBox::Yes);
+    sw->pushButtonDone->click();
+    QTRY_VERIFY(pilot.done());
+    QVERIFY(w.isEnabled());
+    QVERIFY(pilot.unexpected.isEmpty());
+}
+
+int main(int argc, char *argv[])
+{
+    // A sound server that does not exist: no output device can be opened.
+    QTemporaryDir home;
+    qputenv("PULSE_SERVER", "unix:/nonexistent/tellwyn-no-audio");
+    qputenv("HOME", home.path().toLocal8Bit());
+    QDir(home.path()).mkpath("Desktop");
+    QApplication app(argc, argv);
+    TestNoAudio test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_noaudio.moc"
