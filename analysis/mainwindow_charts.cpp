@@ -1,9 +1,173 @@
 #include "app/mainwindow.h"
 
-// Placeholders until the charts land.
-void MainWindow::createWaveformChart() { }
-void MainWindow::createSpectrumChart() { }
-void MainWindow::createTrendChart() { }
-void MainWindow::plotWaveform() { }
-void MainWindow::plotSpectrum() { }
-void MainWindow::plotTrend() { }
+#include "analysis/chartdata.h"
+
+#include <QGridLayout>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+
+#include <cmath>
+
+QT_CHARTS_USE_NAMESPACE
+
+namespace {
+const int kSignalChartMinimumWidth = 200;
+const int kTrendChartMinimumWidth = 400;
+const double kSpectrumAxisTop = 1.0;
+const double kTrendAxisTop = 4.0;
+const int kTrendTickCount = 2;
+
+struct GridCell
+{
+    int row;
+    int column;
+    int rowSpan;
+    int columnSpan;
+};
+const GridCell kWaveformCell = { 0, 0, 1, 1 };
+const GridCell kSpectrumCell = { 1, 0, 1, 1 };
+const GridCell kTrendCell = { 2, 0, 1, 2 };
+
+QValueAxis *newAxis(const QString &title, const QFont &labelsFont, const QFont &titleFont)
+{
+    auto *axis = new QValueAxis;
+    axis->setLabelsFont(labelsFont);
+    axis->setTitleFont(titleFont);
+    axis->setTitleText(title);
+    return axis;
+}
+
+QChart *newChart(QLineSeries *series, QValueAxis *axisX, QValueAxis *axisY, const QString &title,
+                 const QFont &titleFont, int minimumWidth)
+{
+    auto *chart = new QChart;
+    chart->addSeries(series);
+    chart->addAxis(axisX, Qt::AlignBottom);
+    series->attachAxis(axisX);
+    chart->addAxis(axisY, Qt::AlignLeft);
+    series->attachAxis(axisY);
+    chart->setTitleFont(titleFont);
+    chart->setTitle(title);
+    chart->legend()->hide();
+    chart->setMargins(QMargins(0, 0, 0, 0));
+    chart->setSizePolicy(QSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred));
+    chart->setMinimumWidth(minimumWidth);
+    return chart;
+}
+
+// The view owns its chart, the chart its series and axes; the layout hands the
+// view to the central widget.
+QChartView *newChartView(QChart *chart, QGridLayout *grid, const GridCell &cell)
+{
+    auto *view = new QChartView(chart);
+    view->setRenderHint(QPainter::Antialiasing);
+    grid->addWidget(view, cell.row, cell.column, cell.rowSpan, cell.columnSpan);
+    return view;
+}
+} // namespace
+
+void MainWindow::createWaveformChart()
+{
+    if (!waveformSeries)
+        waveformSeries = new QLineSeries;
+    if (!waveformAxisX)
+        waveformAxisX = newAxis(tr("Time (ms)"), axisLabelsFont, axisTitleFont);
+    if (!waveformAxisY)
+        waveformAxisY = newAxis(tr("Amplitude"), axisLabelsFont, axisTitleFont);
+    if (!waveformChart)
+        waveformChart = newChart(waveformSeries, waveformAxisX, waveformAxisY, tr("Time Waveform"),
+                                 chartTitleFont, kSignalChartMinimumWidth);
+    if (!waveformChartView)
+        waveformChartView = newChartView(waveformChart, gridLayoutCharts, kWaveformCell);
+}
+
+void MainWindow::createSpectrumChart()
+{
+    if (!spectrumSeries)
+        spectrumSeries = new QLineSeries;
+    if (!spectrumAxisX) {
+        spectrumAxisX = newAxis(tr("Frequency (Hz)"), axisLabelsFont, axisTitleFont);
+        spectrumAxisX->setRange(0, parameters.upperFrequencyToPlot);
+        spectrumAxisX->setLabelFormat(QStringLiteral("%.0f"));
+    }
+    if (!spectrumAxisY) {
+        spectrumAxisY = newAxis(tr("Amplitude"), axisLabelsFont, axisTitleFont);
+        spectrumAxisY->setRange(0, kSpectrumAxisTop);
+    }
+    if (!spectrumChart)
+        spectrumChart =
+                newChart(spectrumSeries, spectrumAxisX, spectrumAxisY, tr("Amplitude Spectrum"),
+                         chartTitleFont, kSignalChartMinimumWidth);
+    if (!spectrumChartView)
+        spectrumChartView = newChartView(spectrumChart, gridLayoutCharts, kSpectrumCell);
+}
+
+void MainWindow::createTrendChart()
+{
+    if (!trendSeries) {
+        trendSeries = new QLineSeries;
+        trendSeries->setName(QStringLiteral("trend"));
+        trendSeries->setPointsVisible(true);
+    }
+    if (!trendAxisX) {
+        trendAxisX = newAxis(tr("Sound File"), axisLabelsFont, axisTitleFont);
+        trendAxisX->setLabelsVisible(true);
+        trendAxisX->setLabelFormat(QStringLiteral("%g"));
+        trendAxisX->setTickCount(kTrendTickCount);
+    }
+    if (!trendAxisY) {
+        trendAxisY = newAxis(tr("Mother's voice, chosen (n times)"), axisLabelsFont, axisTitleFont);
+        trendAxisY->setLabelsVisible(true);
+        trendAxisY->setRange(0, kTrendAxisTop);
+        trendAxisY->setLabelFormat(QStringLiteral("%.0f"));
+    }
+    if (!trendChart)
+        trendChart = newChart(trendSeries, trendAxisX, trendAxisY, tr("Response Trend"),
+                              chartTitleFont, kTrendChartMinimumWidth);
+    if (!trendChartView)
+        trendChartView = newChartView(trendChart, gridLayoutCharts, kTrendCell);
+}
+
+// Qt Charts recomputes a series' whole geometry (path and hit shape) at every
+// axis range change, so the old points are cleared before the ranges move and
+// the new list is laid out once, by the replace call.
+void MainWindow::plotWaveform()
+{
+    adjustPlotLength();
+    const SessionParameters &p = parameters;
+    waveformSeries->clear();
+    // A token without samples shows nothing and keeps the last ranges.
+    if (fillWaveformPoints(waveformTime, signal, p.nSamplesToPlot, waveformPoints) > 0) {
+        const double spanMs = p.nSamplesToPlot / p.fs * 1000;
+        if (std::isfinite(spanMs))
+            waveformAxisX->setRange(0, spanMs);
+        if (valueRange(signal, waveformRange))
+            waveformAxisY->setRange(waveformRange[0], waveformRange[1]);
+    }
+    waveformSeries->replace(waveformPoints);
+}
+
+void MainWindow::plotSpectrum()
+{
+    fillSpectrumPoints(spectrumFrequencies, spectrumAmplitudes, parameters.nFreqBinsToPlot,
+                       spectrumPoints);
+    spectrumSeries->clear();
+    // All bins count, also those above the plotted band; no bins keep the last range.
+    if (valueRange(spectrumAmplitudes, spectrumRange))
+        spectrumAxisY->setRange(spectrumRange[0], spectrumRange[1]);
+    spectrumSeries->replace(spectrumPoints);
+}
+
+void MainWindow::plotTrend()
+{
+    if (trialIndex == 0 && nTokens > 0) {
+        resetTrend(nTokens, trendX, trendY, trendPoints);
+        trendAxisX->setRange(1, nTokens);
+        trendAxisX->setLabelFormat(QStringLiteral("%g"));
+        trendAxisX->setTickCount(nTokens);
+    }
+    trendSeries->replace(trendPoints);
+    trendAxisY->setRange(0, trendAxisTop(trendY, trendRange));
+}

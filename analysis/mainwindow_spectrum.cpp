@@ -1,5 +1,28 @@
 #include "app/mainwindow.h"
 
-// Placeholders until the spectrum lands.
-void MainWindow::applySpectrumSizing() { }
-void MainWindow::computeSpectrum() { }
+#include "analysis/spectrum.h"
+
+#include <QDebug>
+
+void MainWindow::applySpectrumSizing()
+{
+    SessionParameters &p = parameters;
+    nFFT = spectrumFftLength(p.nSamples);
+    p.nFreqBinsToPlot = spectrumBinsToPlot(nFFT, p.fs, p.upperFrequencyToPlot);
+    spectrumFrequencies.resize(nFFT / 2);
+    spectrumAmplitudes.resize(nFFT / 2);
+    spectrumPoints.resize(p.nFreqBinsToPlot);
+}
+
+void MainWindow::computeSpectrum()
+{
+    const SpectrumResult result =
+            computeAmplitudeSpectrum(signal, parameters.nSamples, nFFT, parameters.fs,
+                                     spectrumFrequencies, spectrumAmplitudes);
+    if (!result.ok) {
+        qWarning() << "Spectrum not computed: transform length" << nFFT << "for"
+                   << parameters.nSamples << "samples";
+        return;
+    }
+    freqResolution = result.freqResolution;
+}
