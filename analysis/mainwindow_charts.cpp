@@ -3,6 +3,7 @@
 #include "analysis/chartdata.h"
 
 #include <QGridLayout>
+#include <QPen>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
@@ -18,6 +19,7 @@ const int kTrendChartMinimumWidth = 400;
 const double kSpectrumAxisTop = 1.0;
 const double kTrendAxisTop = 4.0;
 const int kTrendTickCount = 2;
+const double kWaveformPenWidth = 1.0;
 
 struct GridCell
 {
@@ -76,9 +78,15 @@ void MainWindow::createWaveformChart()
         waveformAxisX = newAxis(tr("Time (ms)"), axisLabelsFont, axisTitleFont);
     if (!waveformAxisY)
         waveformAxisY = newAxis(tr("Amplitude"), axisLabelsFont, axisTitleFont);
-    if (!waveformChart)
+    if (!waveformChart) {
         waveformChart = newChart(waveformSeries, waveformAxisX, waveformAxisY, tr("Time Waveform"),
                                  chartTitleFont, kSignalChartMinimumWidth);
+        // Every sample is a point: a thin pen keeps a dense waveform legible and
+        // its repaint within a frame (the theme's pen is 2 px).
+        QPen pen = waveformSeries->pen();
+        pen.setWidthF(kWaveformPenWidth);
+        waveformSeries->setPen(pen);
+    }
     if (!waveformChartView)
         waveformChartView = newChartView(waveformChart, gridLayoutCharts, kWaveformCell);
 }

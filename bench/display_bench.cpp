@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
-#include <QPen>
 
 #include <algorithm>
 #include <cmath>
@@ -63,7 +62,7 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-void timeToken(MainWindow &w, double seconds, int repetitions, const char *note = "")
+void timeToken(MainWindow &w, double seconds, int repetitions)
 {
     const int n = static_cast<int>(seconds * kFs);
     // Two tokens in turn, so every redraw really changes the charts.
@@ -96,9 +95,9 @@ void timeToken(MainWindow &w, double seconds, int repetitions, const char *note 
             totals.push_back(total);
     }
     std::printf("\n%.0f ms token (%d samples, %d waveform points, %d spectrum points), "
-                "%d repetitions%s\n",
+                "%d repetitions\n",
                 seconds * 1000, n, w.waveformSeries->count(), w.spectrumSeries->count(),
-                repetitions, note);
+                repetitions);
     std::printf("  %-22s %10s %10s\n", "step", "median ms", "min ms");
     for (const Step &step : steps)
         std::printf("  %-22s %10.3f %10.3f\n", step.name, median(step.ms),
@@ -133,11 +132,6 @@ int main(int argc, char *argv[])
     timeToken(w, 0.25, repetitions);
     timeToken(w, 2.0, repetitions);
 
-    // For comparison only: the program keeps the theme's waveform pen (2 px).
-    QPen thinPen = w.waveformSeries->pen();
-    thinPen.setWidthF(1);
-    w.waveformSeries->setPen(thinPen);
-    timeToken(w, 0.25, repetitions, ", waveform pen 1 px (comparison, not the program)");
     std::printf("\nTarget: whole trial display under %.0f ms for the 250 ms token.\n", kTargetMs);
     return 0;
 }
