@@ -21,7 +21,6 @@ private slots:
     void outputPathAndNameFollowEveryKeystroke();
     void sessionNumberRebuildsTheFileName();
     void readParametersTakesTheControls();
-    void quitClosesTheWindow();
     void defaultOutputPlaysTheFormat();
 };
 
@@ -212,15 +211,6 @@ void TestMainWindow::readParametersTakesTheControls()
     QVERIFY(p.autoPlay);
     QCOMPARE(p.nSamples, 12000);
     QCOMPARE(p.nSamplesToPlot, 12000);
-}
-
-void TestMainWindow::quitClosesTheWindow()
-{
-    MainWindow w;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QTest::mouseClick(w.pushButtonQuit, Qt::LeftButton);
-    QVERIFY(!w.isVisible());
 }
 
 void TestMainWindow::defaultOutputPlaysTheFormat()
