@@ -266,11 +266,13 @@ int main(int argc, char *argv[])
         intervalError.push_back(err);
         idleLate.push_back(idle);
         if (k + 1 < nTrials)
-            display.push_back(displayMs[k]); // the last answer only ends the session
+            display.push_back(displayMs[k]);
         if (!std::isnan(sink))
             clockVsSink.push_back(sink);
-        std::printf("%5d  %14.3f  %10.3f  %12.3f  %12.3f\n", k + 1, err, idle,
-                    k + 1 < nTrials ? displayMs[k] : NAN, sink);
+        // The last answer ends the session: no display work follows it.
+        const QByteArray work = k + 1 < nTrials ? QByteArray::number(displayMs[k], 'f', 3) : "-";
+        std::printf("%5d  %14.3f  %10.3f  %12s  %12.3f\n", k + 1, err, idle, work.constData(),
+                    sink);
     }
     std::printf("\nnominal interval %.0f ms, sound %.0f ms, %d sounds found in the capture\n",
                 nominalMs, durationMs, int(soundEnds.size()));

@@ -29,3 +29,42 @@ build() {
     cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build "$BUILD_DIR" -j "$(nproc)"
 }
+
+# A PulseAudio server of our own, for headless runs: no default script, no
+# desktop session, a socket that anyone may use and one null sink in the
+# playback format (float32 mono 48 kHz) as the default output. norewinds keeps
+# a capture of its monitor sample-exact. Exports PULSE_SERVER for the programs
+# started afterwards; stop_sound_server ends it (use it in an EXIT trap).
+start_sound_server() {
+    PULSE_DIR=$(mktemp -d /tmp/tellwyn-pulse.XXXXXX)
+    export XDG_RUNTIME_DIR="$PULSE_DIR"
+    export PULSE_SERVER="unix:$PULSE_DIR/native"
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+        --log-target=file:"$PULSE_DIR/pulse.log" --log-level=notice \
+        -L "module-native-protocol-unix socket=$PULSE_DIR/native auth-anonymous=1" \
+        -L "module-null-sink sink_name=null rate=48000 channels=1 format=float32le norewinds=1" &
+    PULSE_PID=$!
+    for _ in $(seq 100); do
+        pactl info >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    if ! pactl info >/dev/null 2>&1; then
+        echo "PulseAudio did not start:" >&2
+        cat "$PULSE_DIR/pulse.log" >&2 || true
+        return 1
+    fi
+    pactl set-default-sink null
+    # A null sink alone runs in 2-second blocks; a reader with a small latency
+    # on its monitor makes it report the end of a sound within a few tens of ms.
+    parec --device=null.monitor --latency-msec=10 --raw >/dev/null &
+    READER_PID=$!
+    echo "PulseAudio up: $(pactl info | grep -E '^Default Sink')"
+}
+
+stop_sound_server() {
+    [ -n "${READER_PID:-}" ] && kill "$READER_PID" 2>/dev/null || true
+    [ -n "${PULSE_PID:-}" ] && kill "$PULSE_PID" 2>/dev/null || true
+    [ -n "${PULSE_PID:-}" ] && wait "$PULSE_PID" 2>/dev/null || true
+    [ -n "${PULSE_DIR:-}" ] && rm -rf "$PULSE_DIR"
+    return 0
+}
