@@ -272,6 +272,8 @@ private slots:
             tokenSquares += (token[i] / 32768.0) * (token[i] / 32768.0);
         }
         const double levelRatio = std::sqrt(capturedSquares / tokenSquares);
+        qInfo("sink received %d samples of %d, level ratio %.9f", length, int(token.size()),
+              levelRatio);
         QVERIFY2(std::fabs(levelRatio - 1) < 1e-3, qPrintable(QString::number(levelRatio)));
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
         w->subjectWindow->pushButtonChoice2->click(); // ends the one-trial session, nothing saved
