@@ -185,6 +185,10 @@ public:
     void schedulePlayback();
     void finishSession();
     void saveDataFiles();
+    // The save dialog until a file is chosen or the results are discarded (empty).
+    QString askForRecordsFile();
+    // Writes the three result files beside path; the number that failed.
+    int writeResultFiles(const QString &path);
     // Loads, shows and arms the token of trial trialIndex; a token that cannot
     // be read stops the session instead.
     void advanceToNextTrial(bool readControls);

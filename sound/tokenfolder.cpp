@@ -53,7 +53,14 @@ QString tokenProblem(const WavFile &wav)
                 .arg(wav.numChannels);
     if (wav.samplingRate == 0)
         return QStringLiteral("sampling rate of 0 Hz");
-    if (wav.numSamples == 0)
+    // The samples are read as packed frames of whole samples; a header whose
+    // frame size says otherwise would play as noise.
+    if (wav.blockAlign != wav.numChannels * (wav.bitsPerSample / 8))
+        return QStringLiteral("frame size of %1 bytes does not fit %2 channel(s) of %3 bits")
+                .arg(wav.blockAlign)
+                .arg(wav.numChannels)
+                .arg(wav.bitsPerSample);
+    if (wav.numSamples / wav.numChannels == 0)
         return QStringLiteral("no samples");
     if (wav.samples.size() < wav.numSamples && wav.bytesRead == wav.dataLength)
         return QStringLiteral("samples could not be converted");
@@ -61,8 +68,6 @@ QString tokenProblem(const WavFile &wav)
         return QStringLiteral("sample data incomplete (%1 of %2 bytes in the file)")
                 .arg(wav.bytesRead)
                 .arg(wav.dataLength);
-    if (wav.numSamples / wav.numChannels == 0)
-        return QStringLiteral("no samples");
     return QString();
 }
 
@@ -84,7 +89,9 @@ TokenCheck checkTokens(const QString &folder, const QVector<TokenRecord> &tokens
             info.samplingRate = wav.samplingRate;
             info.channels = wav.numChannels;
             info.bits = wav.bitsPerSample;
-            info.frames = wav.numChannels ? wav.numSamples / wav.numChannels : 0;
+            // The frames actually held: an incomplete file holds none, whatever
+            // its header claims.
+            info.frames = wav.numChannels ? quint32(wav.samples.size()) / wav.numChannels : 0;
             info.durationMs = wav.samplingRate ? 1000.0 * info.frames / wav.samplingRate : 0.0;
             info.problem = tokenProblem(wav);
             if (info.problem.isEmpty()) {

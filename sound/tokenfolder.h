@@ -42,7 +42,8 @@ struct TokenCheck
 };
 
 // Why a token just read into wav cannot be played as one (no channels, more
-// than two, no sampling rate, no complete samples), or empty when it can.
+// than two, no sampling rate, a frame size that does not fit the channels and
+// bits, no complete samples), or empty when it can.
 QString tokenProblem(const WavFile &wav);
 
 // Reads every token once. A token is a problem when it cannot be read or

@@ -279,7 +279,8 @@ bool WavFile::writeWavFile(const char *path)
     put32(head + 40, dataLength);
     out.write(reinterpret_cast<const char *>(head), kHeaderSize);
     // Never past the buffer: a short file gave fewer bytes than dataLength.
-    const size_t dataBytes = rawData ? std::min<size_t>(dataLength, rawDataSize) : 0;
+    const size_t dataBytes =
+            rawData && bytesRead > 0 ? std::min<size_t>(dataLength, size_t(bytesRead)) : 0;
     out.write(reinterpret_cast<const char *>(rawData), static_cast<std::streamsize>(dataBytes));
     out.close();
     if (!out)

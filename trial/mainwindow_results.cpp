@@ -12,24 +12,49 @@ void MainWindow::saveDataFiles()
     SessionParameters &p = parameters;
     QDir().mkpath(p.outputFilePath);
 
-    // A cancelled dialog would lose the session: ask before giving up.
-    QString path;
-    for (;;) {
+    // The results exist only in memory until written: neither a cancelled
+    // dialog nor a file that cannot be written loses them without a question.
+    forever {
+        const QString path = askForRecordsFile();
+        if (path.isEmpty())
+            return; // the experimenter chose to discard the results
+        const int failed = writeResultFiles(path);
+        if (failed == 0)
+            return;
+        const QMessageBox::StandardButton again =
+                QMessageBox::question(this, QStringLiteral("Question"),
+                                      tr("%1 of the 3 result files could not be written.\n"
+                                         "Do you want to save the results again in another place?")
+                                              .arg(failed),
+                                      QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        if (again != QMessageBox::Yes)
+            return;
+    }
+}
+
+QString MainWindow::askForRecordsFile()
+{
+    const SessionParameters &p = parameters;
+    forever {
         QString selectedFilter = tr("Text files (*.txt)");
-        path = QFileDialog::getSaveFileName(this, tr("Save a file"),
-                                            p.outputFilePath + QLatin1Char('/') + p.outputFileName,
-                                            tr("All files (*.*);; Text files (*.txt)"),
-                                            &selectedFilter, QFileDialog::DontConfirmOverwrite);
+        const QString path = QFileDialog::getSaveFileName(
+                this, tr("Save a file"), p.outputFilePath + QLatin1Char('/') + p.outputFileName,
+                tr("All files (*.*);; Text files (*.txt)"), &selectedFilter,
+                QFileDialog::DontConfirmOverwrite);
         if (!path.isEmpty())
-            break;
+            return path;
         const QMessageBox::StandardButton discard = QMessageBox::question(
                 this, QStringLiteral("Question"),
                 tr("No file was chosen.\nDo you want to discard the results of this session?"),
                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (discard == QMessageBox::Yes)
-            return;
+            return QString();
     }
+}
 
+int MainWindow::writeResultFiles(const QString &path)
+{
+    SessionParameters &p = parameters;
     const QFileInfo chosen(path);
     p.outputFilePath = chosen.path();
     p.outputFileName = chosen.fileName();
@@ -43,10 +68,14 @@ void MainWindow::saveDataFiles()
         { p.outputFileName_entries, entriesFileText(p.entries) },
         { p.outputFileName_parameters, parametersFileText(p) },
     };
+    int failed = 0;
     for (const auto &file : files) {
-        if (!writeWholeTextFile(folder.filePath(file.first), file.second))
+        if (!writeWholeTextFile(folder.filePath(file.first), file.second)) {
+            ++failed;
             QMessageBox::warning(this, QStringLiteral("Warning"),
                                  writeFailureMessage(p.outputFilePath, file.first),
                                  QMessageBox::Ok);
+        }
     }
+    return failed;
 }

@@ -77,15 +77,8 @@ void MainWindow::updateMainwindow(int response)
 void MainWindow::advanceToNextTrial(bool readControls)
 {
     if (!loadCurrentToken()) {
-        QString file;
-        if (trialIndex < stimOrder.size()) {
-            const int token = stimOrder[trialIndex];
-            if (token >= 0 && token < parameters.tokens.size())
-                file = parameters.tokens[token].folder + QLatin1Char('/')
-                        + parameters.tokens[token].fileName;
-        }
         abortSession(tr("The sound file\n%1\ncould not be read. The session stops here.")
-                             .arg(QDir::toNativeSeparators(file)));
+                             .arg(QDir::toNativeSeparators(currentWavFile)));
         return;
     }
     plotWaveform();

@@ -2,9 +2,14 @@
 
 #include "trial/subjectwindow.h"
 
+#include <QLineEdit>
+
 void MainWindow::pushButtonGo_clicked()
 {
     setEnabled(false);
+    // The trials were laid out for the count of the preparation; a count typed
+    // since then would be recorded in the parameters file but never run.
+    lineEditNTimes->setText(QString::number(nTimesSession));
     readParameters();
 
     // The window of the last session is closed and no longer read; deleting it

@@ -178,22 +178,21 @@ void SubjectWindow::updateSubjectWindow(int index)
 
 void SubjectWindow::pushButtonChoice2_clicked()
 {
-    disableAllChoiceButtons();
-    pushButtonNext->setEnabled(true);
-    if (feedBackStatus)
-        pushButtonChoice2->setStyleSheet(
-                feedbackStyleSheet(isRightAnswer(true, wavFileName, subCode)));
-    emit subjectResponded(ResponseMother);
+    answer(pushButtonChoice2, true);
 }
 
 void SubjectWindow::pushButtonChoice4_clicked()
 {
+    answer(pushButtonChoice4, false);
+}
+
+void SubjectWindow::answer(QPushButton *chosen, bool mother)
+{
     disableAllChoiceButtons();
     pushButtonNext->setEnabled(true);
     if (feedBackStatus)
-        pushButtonChoice4->setStyleSheet(
-                feedbackStyleSheet(isRightAnswer(false, wavFileName, subCode)));
-    emit subjectResponded(ResponseStranger);
+        chosen->setStyleSheet(feedbackStyleSheet(isRightAnswer(mother, wavFileName, subCode)));
+    emit subjectResponded(mother ? ResponseMother : ResponseStranger);
 }
 
 void SubjectWindow::finishExperiment(qreal threshold, qreal reactionTime, qint32 mainParameterIndex)

@@ -43,6 +43,10 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
 
+private:
+    // "Mother" or "Stranger" clicked: feedback on the chosen button, then the code.
+    void answer(QPushButton *chosen, bool mother);
+
 signals:
     void subjectResponded(int response);
     void subjectWindowClosed();

@@ -25,9 +25,12 @@ install_packages() {
         install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Builds the given targets, or everything (tests and benchmarks too).
 build() {
     cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$BUILD_DIR" -j "$(nproc)"
+    local targets=()
+    for t in "$@"; do targets+=(--target "$t"); done
+    cmake --build "$BUILD_DIR" -j "$(nproc)" "${targets[@]}"
 }
 
 # A PulseAudio server of our own, for headless runs: no default script, no

@@ -37,11 +37,14 @@ private slots:
         const QByteArray good = ramp16(48000, 1, 100);
         QByteArray zeroChannels = good;
         zeroChannels.replace(22, 2, QByteArray(2, '\0'));
+        QByteArray wideFrames = good; // 16-bit mono claiming 4-byte frames
+        wideFrames.replace(32, 2, QByteArray("\x04\x00", 2));
         row("stereo is fine", ramp16(48000, 2, 10), "");
         row("not a WAV file", QByteArray(60, 'x'), "z.wav: Not a WAV file");
         row("three channels", ramp16(48000, 3, 10), "z.wav: 3 channels");
         row("no channels", zeroChannels, "z.wav: no channels");
         row("no samples", ramp16(48000, 1, 0), "z.wav: no samples");
+        row("frame size wrong", wideFrames, "z.wav: frame size of 4 bytes");
         row("data cut short", good.left(200), "z.wav: sample data incomplete");
         row("rate differs", ramp16(44100, 1, 10),
             "z.wav: sampling rate 44100 Hz differs from the other tokens' 48000 Hz");

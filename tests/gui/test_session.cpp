@@ -283,7 +283,9 @@ private slots:
     void earlyCloseStopsSoundAndOffersAnswers()
     {
         STEP(prepare(tokenFolder, 2));
+        w->lineEditNTimes->setText("5"); // typed after preparing: the session keeps its 2
         STEP(start());
+        QCOMPARE(w->lineEditNTimes->text(), QStringLiteral("2"));
         STEP(answerTrials(2));
         QVERIFY(w->playbackTimer->isActive()); // the third sound is armed: closing must silence it
         QSignalSpy plays(w, SIGNAL(soundPlaying(int)));
@@ -321,12 +323,16 @@ private slots:
         STEP(start());
         pilot->saveAs(out + "blocked.txt");
         pilot->answerBox("Warning", QMessageBox::Ok);
+        pilot->answerBox("Question", QMessageBox::Yes); // save again elsewhere
+        pilot->saveAs(out + "again.txt");
         STEP(answerTrials(3, false));
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
-        QCOMPARE(pilot->boxTexts.last(),
+        QCOMPARE(pilot->boxTexts[0],
                  "could not open file for writing \r\n" + out.chopped(1) + "blocked_entries.txt");
         QVERIFY(readAll(out + "blocked.txt").startsWith("filename\tnMother"));
         QVERIFY(readAll(out + "blocked_parameters.txt").startsWith("fs: 48000"));
+        QCOMPARE(readAll(out + "again_entries.txt").count('\n'), 3);
+        QVERIFY(readAll(out + "again_parameters.txt").contains("outputFileName: again.txt\n"));
         closeSubjectWindow();
     }
     void unreadableTokenStopsTheSession()
