@@ -9,6 +9,8 @@
 #include "analysis/spectrum.h"
 
 #include <benchmark/benchmark.h>
+
+#include <unistd.h>
 #include <fftw3.h>
 
 #include <QVector>
@@ -135,6 +137,8 @@ void BM_FftwPlanPerCallJob(benchmark::State &state)
 class RatioReporter : public benchmark::ConsoleReporter
 {
 public:
+    // Colours on a terminal only, not in a log.
+    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) { }
     void ReportRuns(const std::vector<Run> &runs) override
     {
         ConsoleReporter::ReportRuns(runs);
