@@ -179,6 +179,9 @@ public:
     // Loads the token of trial trialIndex into signal. False when the file
     // could not be read: signal then holds no stale samples of another token.
     bool loadCurrentToken();
+    // Makes samples the current token's: nSamples, the plotted span, the
+    // spectrum sizes and the time (ms at fs) of every plotted sample.
+    void setCurrentSamples(const QVector<double> &samples);
     void computeTokenAverages();
 
     // --- Trial loop, playback, wiring and results (trial/) ---

@@ -37,18 +37,6 @@ QVector<double> noisyTone(int n, double hz, unsigned seed)
     return s;
 }
 
-// What token loading leaves for the charts (see loadCurrentToken).
-void loadToken(MainWindow &w, const QVector<double> &samples)
-{
-    w.signal = samples;
-    w.parameters.nSamples = samples.size();
-    w.adjustPlotLength();
-    w.applySpectrumSizing();
-    w.waveformTime.resize(w.parameters.nSamplesToPlot);
-    for (int i = 0; i < w.waveformTime.size(); ++i)
-        w.waveformTime[i] = i * (1 / w.parameters.fs * 1000);
-}
-
 struct Step
 {
     const char *name;
@@ -79,7 +67,7 @@ void timeToken(MainWindow &w, double seconds, int repetitions)
     std::vector<double> totals;
     QElapsedTimer clock;
     for (int r = 0; r < repetitions + 1; ++r) {
-        loadToken(w, tokens[r % 2]);
+        w.setCurrentSamples(tokens[r % 2]);
         w.trendY[r % kTrendFiles] += 1;
         w.trendPoints[r % kTrendFiles].setY(w.trendY[r % kTrendFiles]);
         double total = 0;
@@ -121,7 +109,7 @@ int main(int argc, char *argv[])
     QApplication::processEvents();
     w.nTokens = kTrendFiles;
     w.trialIndex = 0;
-    loadToken(w, noisyTone(12000, 440, 1));
+    w.setCurrentSamples(noisyTone(12000, 440, 1));
     w.plotTrend(); // a prepared session of kTrendFiles files
     w.trialIndex = 1;
     std::printf("Main window %dx%d; chart views %dx%d, %dx%d, %dx%d\n", w.width(), w.height(),

@@ -90,20 +90,26 @@ bool MainWindow::loadCurrentToken()
         return noToken();
     }
 
-    p.nSamples = static_cast<int>(wav.numSamples / wav.numChannels);
-    p.soundDuration = static_cast<double>(p.nSamples) / wav.samplingRate;
+    const int frames = static_cast<int>(wav.numSamples / wav.numChannels);
+    p.soundDuration = static_cast<double>(frames) / wav.samplingRate;
     lineEditSoundDuration->setText(QString::number(p.soundDuration * 1000, 'f', 3));
+    QVector<double> samples = firstChannel(wav, frames);
+    samples.resize(frames);
+    setCurrentSamples(samples);
+    return true;
+}
+
+void MainWindow::setCurrentSamples(const QVector<double> &samples)
+{
+    SessionParameters &p = parameters;
+    p.nSamples = samples.size();
     adjustPlotLength();
     applySpectrumSizing();
-
-    signal = firstChannel(wav, p.nSamples);
-    signal.resize(p.nSamples);
-
+    signal = samples;
     waveformTime.resize(p.nSamplesToPlot);
     const double msPerSample = (1.0 / p.fs) * 1000;
     for (int i = 0; i < waveformTime.size(); ++i)
         waveformTime[i] = i * msPerSample;
-    return true;
 }
 
 void MainWindow::computeTokenAverages()

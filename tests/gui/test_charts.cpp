@@ -19,13 +19,7 @@ QVector<double> tone(int n, double hz, double amplitude)
 // What token loading leaves behind for the charts, then the redraws.
 void showToken(MainWindow &w, const QVector<double> &samples)
 {
-    w.signal = samples;
-    w.parameters.nSamples = samples.size();
-    w.adjustPlotLength();
-    w.applySpectrumSizing();
-    w.waveformTime.resize(w.parameters.nSamplesToPlot);
-    for (int i = 0; i < w.waveformTime.size(); ++i)
-        w.waveformTime[i] = i * (1 / w.parameters.fs * 1000);
+    w.setCurrentSamples(samples);
     w.plotWaveform();
     w.computeSpectrum();
     w.plotSpectrum();
