@@ -1,12 +1,16 @@
 // tellwyn-tokens: checks a folder of sound tokens the way a session prepares
-// it, and dumps single WAV files, with the program's own reader.
+// it, dumps single WAV files with the program's own reader, and collects the
+// result files of many sessions into one table.
 
 #include "sound/tokenfolder.h"
 #include "sound/wavfile.h"
+#include "trial/resultcollect.h"
 #include "trial/scoring.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QString>
 #include <QTextStream>
 
@@ -18,6 +22,7 @@ namespace {
 const int kExitReady = 0;
 const int kExitNotReady = 1;
 const int kExitUsage = 2;
+const int kExitNotWritten = 3;
 const QString kDefaultSubject = QStringLiteral("SUB001");
 
 const char kUsage[] =
@@ -31,6 +36,17 @@ const char kUsage[] =
         "  tellwyn-tokens dump FILE\n"
         "      Reads FILE and prints its header and every sample.\n"
         "      Exit status 1 when FILE cannot be read.\n"
+        "  tellwyn-tokens collect DIR... [--per-token] [-o FILE]\n"
+        "      Finds every saved session under the folders DIR (subfolders too) and\n"
+        "      writes one tab-separated table, one row per trial: subject, session_type,\n"
+        "      session, trial, filename, stim, resp, correctness, rt, feedback, autoplay.\n"
+        "      --per-token writes one row per session and token instead: subject,\n"
+        "      session_type, session, filename, stim, n_mother, n_stranger, rt,\n"
+        "      rt_correct, rt_incorrect, feedback, autoplay (NA: a mean over no answers).\n"
+        "      The table goes to FILE (written whole or not at all), else to the output.\n"
+        "      A session with a missing or malformed file is named on standard error\n"
+        "      and left out whole. Exit status 0 when every session found was read,\n"
+        "      1 when any was left out or none was found, 3 when FILE cannot be written.\n"
         "  tellwyn-tokens --help\n"
         "      Shows this text.\n"
         "Bad arguments give exit status 2.\n";
@@ -95,6 +111,41 @@ int check(const QString &folder, const QString &subject)
     return kExitReady;
 }
 
+bool writeTable(const QString &table, const QString &outputPath)
+{
+    const QByteArray bytes = table.toUtf8();
+    if (outputPath.isEmpty()) {
+        QFile out;
+        return out.open(stdout, QIODevice::WriteOnly) && out.write(bytes) == bytes.size()
+                && out.flush();
+    }
+    QSaveFile file(outputPath);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+int collect(const QStringList &folders, bool perToken, const QString &outputPath)
+{
+    const CollectedSets found = collectResultSets(folders);
+    for (const QString &line : found.skipped)
+        std::fprintf(stderr, "tellwyn-tokens: skipped %s\n", qPrintable(line));
+    for (const QString &line : found.notes)
+        std::fprintf(stderr, "tellwyn-tokens: note: %s\n", qPrintable(line));
+    const QString table = perToken ? tokenTable(found.sets) : trialTable(found.sets);
+    if (!writeTable(table, outputPath)) {
+        std::fprintf(stderr, "tellwyn-tokens: could not write the table to %s\n",
+                     outputPath.isEmpty() ? "standard output" : qPrintable(outputPath));
+        return kExitNotWritten;
+    }
+    if (found.sets.isEmpty())
+        std::fprintf(stderr, "tellwyn-tokens: no saved session found\n");
+    int trials = 0;
+    for (const ResultSet &set : found.sets)
+        trials += set.trials.size();
+    std::fprintf(stderr, "tellwyn-tokens: collected %d trials of %d sessions; %d left out\n",
+                 trials, int(found.sets.size()), int(found.skipped.size()));
+    return found.skipped.isEmpty() && !found.sets.isEmpty() ? kExitReady : kExitNotReady;
+}
+
 int dump(const char *path)
 {
     WavFile wav;
@@ -141,6 +192,28 @@ int main(int argc, char *argv[])
         if (folder.isEmpty())
             return usageError("check needs a DIR");
         return check(folder, subject);
+    }
+    if (command == QLatin1String("collect")) {
+        QStringList folders;
+        QString outputPath;
+        bool perToken = false;
+        for (int i = 2; i < argc; ++i) {
+            const QString arg = QString::fromLocal8Bit(argv[i]);
+            if (arg == QLatin1String("-o")) {
+                if (i + 1 >= argc || !outputPath.isNull() || *argv[i + 1] == '\0')
+                    return usageError("-o needs one FILE");
+                outputPath = QString::fromLocal8Bit(argv[++i]);
+            } else if (arg == QLatin1String("--per-token")) {
+                perToken = true;
+            } else if (arg.startsWith(QLatin1Char('-'))) {
+                return usageError("unknown option");
+            } else {
+                folders << arg;
+            }
+        }
+        if (folders.isEmpty())
+            return usageError("collect needs a DIR");
+        return collect(folders, perToken, outputPath);
     }
     return usageError("unknown command");
 }
