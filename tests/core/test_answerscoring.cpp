@@ -26,10 +26,8 @@ private slots:
             QTest::newRow(name) << QString(file) << QString(code) << mother;
         };
         row("last three anywhere", "x_001_mom.wav", "SUB001", true);
-        row("other digits", "SUB002_01.wav", "SUB001", false);
         row("only the last three count", "SUB_01.wav", "SUB001", false);
         row("short code searched whole", "take_ab.wav", "ab", true);
-        row("short code absent", "take_a.wav", "ab", false);
         row("empty code matches all", "anything.wav", "", true);
         row("case counts", "voice_abc.wav", "XYABC", false);
     }
@@ -54,7 +52,6 @@ private slots:
         row("mother, mixed", "m001.wav", "MSM", { 1200, 900, 800 },
             { 2, 1, 2900.0 / 3, 1000, 900 });
         row("mother, only stranger", "m001.wav", "SS", { 300, 500 }, { 0, 2, 400, 0, 400 });
-        row("stranger, only stranger", "x.wav", "SS", { 300, 500 }, { 0, 2, 400, 400, 0 });
         row("stranger, mixed", "x.wav", "MS", { 250, 750 }, { 1, 1, 500, 750, 250 });
         row("never answered", "x.wav", "", {}, { 0, 0, 0, 0, 0 });
     }
@@ -77,8 +74,6 @@ private slots:
         QTEST((Doubles { double(t.nMother), double(t.nStranger), t.rt, t.rt_correct,
                          t.rt_incorrect }),
               "expected");
-        if (answers == "MSM")
-            QCOMPARE(QString::number(t.rt, 'f', 2), QString("966.67"));
     }
     void resultText_data()
     {

