@@ -2,11 +2,13 @@
 # missing, then configure and build with CMake in build/.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD_DIR="$ROOT/build"
+BUILD_DIR=${BUILD_DIR:-$ROOT/build}
 
 RUN_PACKAGES=(cmake g++ make pkg-config qtbase5-dev libqt5charts5-dev qtmultimedia5-dev
     libqt5multimedia5-plugins)
 TEST_PACKAGES=(pulseaudio pulseaudio-utils libbenchmark-dev libfftw3-dev)
+TEST_PACKAGES+=(clang libclang-rt-14-dev)  # sanitizer build and libFuzzer
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -25,11 +27,17 @@ install_packages() {
         install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# Builds the given targets, or everything (tests and benchmarks too).
+# Builds the given targets, or everything (tests and benchmarks too);
+# arguments starting with -D go to CMake.
 build() {
-    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    local targets=()
-    for t in "$@"; do targets+=(--target "$t"); done
+    local options=(-DCMAKE_BUILD_TYPE=Release) targets=()
+    for t in "$@"; do
+        case $t in
+            -D*) options+=("$t") ;;
+            *) targets+=(--target "$t") ;;
+        esac
+    done
+    cmake -S "$ROOT" -B "$BUILD_DIR" "${options[@]}" >/dev/null
     cmake --build "$BUILD_DIR" -j "$(nproc)" "${targets[@]}"
 }
 
