@@ -65,6 +65,13 @@ private slots:
             }
             const QString failure = QStringLiteral("N %1: error %2 of largest").arg(n);
             QVERIFY2(worst <= 1e-11 * largest, qPrintable(failure.arg(double(worst / largest))));
+            // float takes the portable loops that double skips where the CPU has AVX; its
+            // oscillators drift further, hence the looser bound.
+            std::vector<float> xf(x.begin(), x.end()), ff(n);
+            RealFft<float>(static_cast<int>(n)).forward_fft(ff.data(), xf.data());
+            for (long k = 0; k < n; ++k)
+                worst = std::max<long double>(worst, std::abs(ff[k] - f[k]));
+            QVERIFY2(worst <= 1e-3 * largest, qPrintable(failure.arg(double(worst / largest))));
         }
     }
     void failedCheckNamesExpression_data()
