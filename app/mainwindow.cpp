@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 #include <cmath>
 
@@ -102,6 +103,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     createWaveformChart();
     createSpectrumChart();
     createTrendChart();
+
+    // Once the window is up: answers of a session that ended unexpectedly.
+    QTimer::singleShot(0, this, [this] { recoverUnfinishedSessions(); });
 }
 
 MainWindow::~MainWindow()

@@ -3,6 +3,7 @@
 
 #include "app/sessionparameters.h"
 #include "sound/wavfile.h"
+#include "trial/sessionjournal.h"
 
 #include <QAudio>
 #include <QAudioFormat>
@@ -187,7 +188,9 @@ public:
     // --- Trial loop, playback, wiring and results (trial/) ---
     void schedulePlayback();
     void finishSession();
-    void saveDataFiles();
+    // True when the results were written, or discarded on purpose; false when
+    // they could not be written and the experimenter gave up.
+    bool saveDataFiles();
     // The save dialog until a file is chosen or the results are discarded (empty).
     QString askForRecordsFile();
     // Writes the three result files beside path; the number that failed.
@@ -207,6 +210,16 @@ public:
     QElapsedTimer answerClock; // since the answer that arms the next sound
     bool sessionRunning = false; // from "I am ready" until finished or stopped
     int answersGiven = 0;
+
+    // --- Session journal (trial/mainwindow_journal.cpp) ---
+    // With saving on, every answer is on disk before the next sound, so a crash
+    // loses none; the journal goes once the results are saved or discarded.
+    void startJournal();
+    void journalAnswer(int entryIndex);
+    void endJournal(bool settled);
+    // At start-up: offers to save the answers of sessions that ended unexpectedly.
+    void recoverUnfinishedSessions();
+    SessionJournal journal;
 
     // --- Spectrum and charts (analysis/) ---
     void applySpectrumSizing();

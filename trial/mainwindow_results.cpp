@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
-void MainWindow::saveDataFiles()
+bool MainWindow::saveDataFiles()
 {
     SessionParameters &p = parameters;
     QDir().mkpath(p.outputFilePath);
@@ -17,10 +17,10 @@ void MainWindow::saveDataFiles()
     forever {
         const QString path = askForRecordsFile();
         if (path.isEmpty())
-            return; // the experimenter chose to discard the results
+            return true; // the experimenter chose to discard the results
         const int failed = writeResultFiles(path);
         if (failed == 0)
-            return;
+            return true;
         const QMessageBox::StandardButton again =
                 QMessageBox::question(this, QStringLiteral("Question"),
                                       tr("%1 of the 3 result files could not be written.\n"
@@ -28,7 +28,7 @@ void MainWindow::saveDataFiles()
                                               .arg(failed),
                                       QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
         if (again != QMessageBox::Yes)
-            return;
+            return false;
     }
 }
 

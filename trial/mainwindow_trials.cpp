@@ -25,6 +25,7 @@ void MainWindow::updateMainwindow(int response)
         readParameters();
         sessionRunning = true;
         answersGiven = 0;
+        startJournal();
         emit deliverWavFileName(p.wavFileName);
         qDebug().noquote() << p.wavFileName;
         schedulePlayback();
@@ -41,6 +42,9 @@ void MainWindow::updateMainwindow(int response)
         scoreAnswer(p.entries[entryIndex], token, response == ResponseMother, reactionTime,
                     p.wavFileName, p.subCode);
         ++answersGiven;
+        // On disk before the next sound: the sound is due a fixed interval
+        // after the answer (answerClock), whatever this write takes.
+        journalAnswer(entryIndex);
         if (response == ResponseMother) {
             const double count = token.nMother;
             if (currentTokenIndex < trendY.size())
@@ -120,7 +124,7 @@ void MainWindow::finishSession()
     emit doneDataCollection(parameters.threshold, parameters.reactionTime,
                             parameters.mainParameterIndex);
     if (parameters.saveData)
-        saveDataFiles();
+        endJournal(saveDataFiles());
 }
 
 void MainWindow::stopSession()
@@ -142,8 +146,10 @@ void MainWindow::abortSession(const QString &reason)
 
 void MainWindow::offerAnswersSoFar()
 {
-    if (answersGiven <= 0 || !parameters.saveData)
+    if (answersGiven <= 0 || !parameters.saveData) {
+        endJournal(true); // nothing to save
         return;
+    }
     const QMessageBox::StandardButton answer =
             QMessageBox::question(this, QStringLiteral("Question"),
                                   tr("The session ended after %1 of %2 trials.\n"
@@ -153,10 +159,12 @@ void MainWindow::offerAnswersSoFar()
                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     const int answered = answersGiven;
     answersGiven = 0; // offered once
-    if (answer != QMessageBox::Yes)
+    if (answer != QMessageBox::Yes) {
+        endJournal(true); // discarded on purpose
         return;
+    }
     // Answers fill the entries in trial order: the first ones are the answered trials.
     parameters.entries.resize(qMin(answered, parameters.entries.size()));
     computeTokenAverages();
-    saveDataFiles();
+    endJournal(saveDataFiles());
 }

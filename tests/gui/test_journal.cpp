@@ -1,0 +1,216 @@
+#include "app/mainwindow.h"
+#include "sound/tokenfolder.h"
+#include "trial/answerscoring.h"
+#include "trial/resultfiles.h"
+#include "trial/scoring.h"
+#include "trial/subjectwindow.h"
+
+#include "tests/gui/sessiondriver.h"
+
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <cstdio>
+
+using namespace sessiondriver;
+
+namespace {
+const char *const kChildOption = "--journal-child";
+const int kTokens = 20;
+const int kTimes = 2;
+const QString kSubject = "KID042";
+const int kSessionTimeoutMs = 60000;
+
+QString tokenName(int i)
+{
+    return QString("t%1_%2.wav").arg(i % 4 == 0 ? "042" : "317").arg(i, 2, 10, QChar('0'));
+}
+QString readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+int journalAnswers()
+{
+    const QStringList files = journalFiles(journalFolder());
+    return files.size() == 1 ? readAll(files[0]).count('\n') - 1 : -1;
+}
+
+// The child: a session prepared and run through the windows, every trial
+// answered as soon as it is offered, until the process is killed. Each answer
+// is reported as the window holds it once the click has been handled.
+int runChild(int argc, char *argv[], const QString &tokenFolder)
+{
+    QApplication app(argc, argv);
+    MainWindow w;
+    w.show();
+    DialogPilot pilot;
+    w.lineEditSubCode->setText(kSubject);
+    w.lineEditSesNum->setText("7");
+    w.lineEditNTimes->setText(QString::number(kTimes));
+    pilot.chooseFolder(tokenFolder);
+    w.pushButtonPractice->click();
+    if (!pilot.clean() || !w.pushButtonGo->isEnabled())
+        return 2;
+    w.pushButtonGo->click();
+    SubjectWindow *sw = w.subjectWindow;
+    sw->pushButtonIAmReady->click();
+    int answered = 0;
+    QTimer answering;
+    QObject::connect(&answering, &QTimer::timeout, [&] {
+        if (!sw->isEnabled() || !sw->pushButtonChoice2->isEnabled())
+            return;
+        const int entryIndex = w.trialIndex - 1;
+        (answered++ % 3 != 1 ? sw->pushButtonChoice2 : sw->pushButtonChoice4)->click();
+        const TrialEntry &e = w.parameters.entries[entryIndex];
+        std::printf("%s\t%s\t%.17g\n", qPrintable(e.fileName), qPrintable(e.resp), e.rt);
+        std::fflush(stdout);
+    });
+    answering.start(5);
+    return app.exec();
+}
+} // namespace
+
+// A session killed in the middle loses no answer: the next start offers its
+// journal, and the files it saves are those a normal end writes for the
+// trials answered.
+class TestJournal : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir workDir;
+
+private slots:
+    void killedSessionIsRecovered()
+    {
+        const QString tokenFolder = workDir.filePath("tokens");
+        const QString out = workDir.filePath("out") + '/';
+        QVERIFY(QDir().mkpath(tokenFolder) && QDir().mkpath(out));
+        for (int i = 0; i < kTokens; ++i)
+            QVERIFY(writeWav(tokenFolder + '/' + tokenName(i), offsetTone(4800, 300 + 20 * i)));
+
+        QProcess child;
+        QStringList reports;
+        connect(&child, &QProcess::readyReadStandardOutput, [&] {
+            while (child.canReadLine())
+                reports << QString::fromUtf8(child.readLine()).chopped(1);
+        });
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(), { kChildOption, tokenFolder });
+        QVERIFY(child.waitForStarted());
+        // Killed once a token has two answers: with 20 tokens some are still
+        // unanswered then, so the records file must hold never-answered rows
+        // and a mean over two answers.
+        auto repeated = [&reports] {
+            QSet<QString> seen;
+            for (const QString &r : reports) {
+                if (seen.contains(r.section('\t', 0, 0)))
+                    return true;
+                seen.insert(r.section('\t', 0, 0));
+            }
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT((repeated() && journalAnswers() == reports.size())
+                                         || child.state() == QProcess::NotRunning,
+                                 kSessionTimeoutMs);
+        QVERIFY2(child.state() == QProcess::Running, "the child session ended by itself");
+        ::kill(pid_t(child.processId()), SIGKILL);
+        QVERIFY(child.waitForFinished());
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        const int answered = journalAnswers();
+        QCOMPARE(answered, reports.size());
+
+        // What the session's end would have saved for these trials.
+        QVector<TokenRecord> tokens = listTokens(tokenFolder);
+        QVector<TrialEntry> entries;
+        for (const QString &report : reports) {
+            const QStringList field = report.split('\t');
+            TrialEntry e(tokenFolder);
+            e.fileName = field[0];
+            int t = 0;
+            while (t < tokens.size() && tokens[t].fileName != e.fileName)
+                ++t;
+            QVERIFY(t < tokens.size());
+            scoreAnswer(e, tokens[t], field[1] == "mother", field[2].toDouble(), e.fileName,
+                        kSubject);
+            QCOMPARE(e.resp, field[1]);
+            entries << e;
+        }
+        computeTokenAverages(tokens, kSubject);
+
+        // No keeps the journal; at the next start Yes saves it.
+        for (auto button : { QMessageBox::No, QMessageBox::Yes }) {
+            DialogPilot pilot;
+            pilot.answerBox("Question", button);
+            if (button == QMessageBox::Yes)
+                pilot.saveAs(out + "recovered.txt");
+            MainWindow w;
+            w.show();
+            QTRY_VERIFY2(pilot.clean(), pilot.errors());
+            QVERIFY2(pilot.boxTexts[0].contains("Subject: " + kSubject + "\nSession: practice 7")
+                             && pilot.boxTexts[0].contains(
+                                     QString("Answers: %1 of %2 trials").arg(answered).arg(40)),
+                     qPrintable(pilot.boxTexts[0]));
+            QCOMPARE(journalAnswers(), button == QMessageBox::No ? answered : -1);
+            if (button == QMessageBox::Yes)
+                QCOMPARE(w.lineEditSubCode->text(), QString("SUB001")); // its own settings back
+        }
+        QCOMPARE(QDir(journalFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+        QCOMPARE(readAll(out + "recovered.txt"), recordsFileText(tokens));
+        QCOMPARE(readAll(out + "recovered_entries.txt"), entriesFileText(entries));
+        QCOMPARE(readAll(out + "recovered_parameters.txt"),
+                 QString("fs: 48000\nalwaysPlotEntireWaveformFlag: 1\nupperFrequencyToPlot: 2000\n"
+                         "outputFilePath: %1\nwavFilePath: %2\nsubCode: KID042\n"
+                         "outputFileName: recovered.txt\noutputFileName_entries: "
+                         "recovered_entries.txt\noutputFileName_parameters: "
+                         "recovered_parameters.txt\nsesTypeNames: practice, experiment\n"
+                         "sesTypeIndex: 0\nsoundTypeNames: .wav files, reserved\n"
+                         "soundTypeIndex: 0\nmainParameterNames: sound files, reserved\n"
+                         "mainParameterIndex: 0\nsesNum: 7\nnTimes: 2\nsi: 1\nthreshold: 0\n"
+                         "reactionTime: 0\nsaveData: 1\nfeedBack: 1\nautoPlay: 1")
+                         .arg(out.chopped(1), tokenFolder));
+    }
+
+    // A session that ends normally leaves no journal to offer at the next start.
+    void savedSessionLeavesNoJournal()
+    {
+        const QString folder = workDir.filePath("one");
+        QVERIFY(QDir().mkpath(folder) && writeWav(folder + "/only.wav", offsetTone(2400, 500)));
+        DialogPilot pilot;
+        MainWindow w;
+        w.show();
+        pilot.chooseFolder(folder);
+        w.pushButtonPractice->click();
+        w.pushButtonGo->click();
+        w.subjectWindow->pushButtonIAmReady->click();
+        QCOMPARE(journalAnswers(), 0);
+        pilot.saveAs(workDir.filePath("out/one.txt"));
+        QTRY_VERIFY_WITH_TIMEOUT(w.subjectWindow->pushButtonChoice2->isEnabled(), 10000);
+        w.subjectWindow->pushButtonChoice2->click();
+        QTRY_VERIFY2(pilot.clean(), pilot.errors());
+        QVERIFY(QFile::exists(workDir.filePath("out/one_parameters.txt")));
+        QCOMPARE(QDir(journalFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && qstrcmp(argv[1], kChildOption) == 0)
+        return runChild(argc, argv, QString::fromLocal8Bit(argv[2]));
+    // Journals and default output folders inside a scratch home, which the
+    // child inherits.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+    qunsetenv("XDG_DATA_HOME");
+    QDir(home.path()).mkpath("Desktop");
+    QApplication app(argc, argv);
+    TestJournal test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_journal.moc"

@@ -1,0 +1,348 @@
+#include "trial/sessionjournal.h"
+
+#include "trial/answerscoring.h"
+#include "trial/scoring.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPair>
+#include <QStandardPaths>
+
+#include <climits>
+#include <cmath>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+const int kFormat = 1;
+const QString kSuffix = QStringLiteral(".journal");
+const QString kMother = QStringLiteral("mother");
+const QString kStranger = QStringLiteral("stranger");
+
+// Every field of the session record, under its own name. Writing and reading
+// both go through this one list, so no field can be written but not read.
+template<class Params, class Visit>
+void visitFields(Params &p, Visit &&visit)
+{
+    visit("fs", p.fs);
+    visit("soundDuration", p.soundDuration);
+    visit("nSamples", p.nSamples);
+    visit("durationToPlot", p.durationToPlot);
+    visit("nSamplesToPlot", p.nSamplesToPlot);
+    visit("alwaysPlotEntireWaveformFlag", p.alwaysPlotEntireWaveformFlag);
+    visit("upperFrequencyToPlot", p.upperFrequencyToPlot);
+    visit("nFreqBinsToPlot", p.nFreqBinsToPlot);
+    visit("desktopPath", p.desktopPath);
+    visit("outputFilePath", p.outputFilePath);
+    visit("wavFilePath", p.wavFilePath);
+    visit("subCode", p.subCode);
+    visit("outputFileName", p.outputFileName);
+    visit("outputFileName_entries", p.outputFileName_entries);
+    visit("outputFileName_parameters", p.outputFileName_parameters);
+    visit("sesTypeNames", p.sesTypeNames);
+    visit("sesTypeIndex", p.sesTypeIndex);
+    visit("soundTypeNames", p.soundTypeNames);
+    visit("soundTypeIndex", p.soundTypeIndex);
+    visit("mainParameterNames", p.mainParameterNames);
+    visit("mainParameterIndex", p.mainParameterIndex);
+    visit("sesNum", p.sesNum);
+    visit("nTimes", p.nTimes);
+    visit("si", p.si);
+    visit("wavFileName", p.wavFileName);
+    visit("threshold", p.threshold);
+    visit("reactionTime", p.reactionTime);
+    visit("saveData", p.saveData);
+    visit("feedBack", p.feedBack);
+    visit("autoPlay", p.autoPlay);
+}
+
+// Doubles come out in the shortest form that reads back to the same value.
+QJsonValue toJson(double v)
+{
+    return v;
+}
+QJsonValue toJson(int v)
+{
+    return v;
+}
+QJsonValue toJson(bool v)
+{
+    return v;
+}
+QJsonValue toJson(const QString &v)
+{
+    return v;
+}
+QJsonValue toJson(const QStringList &v)
+{
+    return QJsonArray::fromStringList(v);
+}
+
+bool fromJson(const QJsonValue &j, double &v)
+{
+    v = j.toDouble();
+    return j.isDouble();
+}
+bool fromJson(const QJsonValue &j, int &v)
+{
+    const double d = j.toDouble(0.5);
+    v = int(d);
+    return j.isDouble() && d == std::floor(d) && std::fabs(d) <= INT_MAX;
+}
+bool fromJson(const QJsonValue &j, bool &v)
+{
+    v = j.toBool();
+    return j.isBool();
+}
+bool fromJson(const QJsonValue &j, QString &v)
+{
+    v = j.toString();
+    return j.isString();
+}
+bool fromJson(const QJsonValue &j, QStringList &v)
+{
+    v.clear();
+    for (const QJsonValue &item : j.toArray()) {
+        if (!item.isString())
+            return false;
+        v.append(item.toString());
+    }
+    return j.isArray();
+}
+
+QByteArray lineOf(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+}
+
+QJsonObject objectOf(const QByteArray &line, const QString &kind)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+    const QJsonObject object = document.object();
+    return error.error == QJsonParseError::NoError && object.value("kind").toString() == kind
+            ? object
+            : QJsonObject();
+}
+
+bool readSessionLine(const QByteArray &line, RecoveredSession &s)
+{
+    const QJsonObject object = objectOf(line, QStringLiteral("session"));
+    if (object.value("format").toInt() != kFormat || !fromJson(object.value("trials"), s.trials))
+        return false;
+    s.started = QDateTime::fromString(object.value("started").toString(), Qt::ISODateWithMs);
+    const QJsonObject fields = object.value("parameters").toObject();
+    bool complete = true;
+    visitFields(s.parameters, [&fields, &complete](const char *key, auto &v) {
+        complete = fromJson(fields.value(QLatin1String(key)), v) && complete;
+    });
+    if (!complete || !object.value("tokens").isArray())
+        return false;
+    s.parameters.tokens.clear();
+    for (const QJsonValue &token : object.value("tokens").toArray()) {
+        TokenRecord t;
+        if (!fromJson(token.toObject().value("folder"), t.folder)
+            || !fromJson(token.toObject().value("filename"), t.fileName))
+            return false;
+        s.parameters.tokens.append(t);
+    }
+    return true;
+}
+
+bool readTrialLine(const QByteArray &line, TrialEntry &e)
+{
+    const QJsonObject object = objectOf(line, QStringLiteral("trial"));
+    int trial = 0, correctness = -1;
+    const bool complete = fromJson(object.value("trial"), trial)
+            && fromJson(object.value("folder"), e.folder)
+            && fromJson(object.value("filename"), e.fileName)
+            && fromJson(object.value("stim"), e.stim) && fromJson(object.value("resp"), e.resp)
+            && fromJson(object.value("correctness"), correctness)
+            && fromJson(object.value("rt"), e.rt);
+    e.correctness = correctness == 1;
+    return complete && (e.stim == kMother || e.stim == kStranger)
+            && (e.resp == kMother || e.resp == kStranger) && (correctness == 0 || correctness == 1);
+}
+
+// A new file's name reaches the disk with its folder.
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+QLockFile *lockFor(const QString &journalPath)
+{
+    auto *lock = new QLockFile(journalPath + QStringLiteral(".lock"));
+    lock->setStaleLockTime(0); // held as long as the writing process lives
+    return lock;
+}
+
+} // namespace
+
+SessionJournal::~SessionJournal()
+{
+    file.close();
+}
+
+bool SessionJournal::start(const QString &folder, const SessionParameters &p)
+{
+    close();
+    QDir().mkpath(folder);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QString path = folder + QLatin1Char('/')
+            + now.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) + QLatin1Char('-')
+            + QString::number(QCoreApplication::applicationPid()) + kSuffix;
+    lock.reset(lockFor(path));
+    file.setFileName(path);
+    if (!lock->tryLock(0)
+        || !file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+        lock.reset();
+        return false;
+    }
+    journalPath = path;
+    syncFolder(folder);
+    return writeLine(journalSessionLine(p, now));
+}
+
+bool SessionJournal::append(int trialNumber, const TrialEntry &entry)
+{
+    return writeLine(journalTrialLine(trialNumber, entry, QDateTime::currentDateTimeUtc()));
+}
+
+bool SessionJournal::writeLine(const QByteArray &line)
+{
+    if (!file.isOpen())
+        return false;
+    if (file.write(line) == line.size() && file.flush() && ::fsync(file.handle()) == 0)
+        return true;
+    file.close(); // what is on disk stays; nothing more is written to it
+    return false;
+}
+
+bool SessionJournal::adopt(const QString &path)
+{
+    close();
+    lock.reset(lockFor(path));
+    if (!lock->tryLock(0)) {
+        lock.reset();
+        return false;
+    }
+    journalPath = path;
+    return true;
+}
+
+void SessionJournal::close()
+{
+    file.close();
+    lock.reset();
+    journalPath.clear();
+}
+
+void SessionJournal::remove()
+{
+    file.close();
+    if (!journalPath.isEmpty())
+        QFile::remove(journalPath);
+    lock.reset(); // deletes the lock file
+    journalPath.clear();
+}
+
+QString journalFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+            + QStringLiteral("/Tellwyn/journal");
+}
+
+QStringList journalFiles(const QString &folder)
+{
+    const QDir dir(folder);
+    QStringList paths;
+    // Names begin with the start time (UTC), so name order is age order.
+    for (const QString &name :
+         dir.entryList({ QLatin1Char('*') + kSuffix }, QDir::Files | QDir::Hidden, QDir::Name))
+        paths.append(dir.filePath(name));
+    return paths;
+}
+
+QByteArray journalSessionLine(const SessionParameters &p, const QDateTime &started)
+{
+    QJsonObject fields;
+    visitFields(p, [&fields](const char *key, const auto &v) {
+        fields.insert(QLatin1String(key), toJson(v));
+    });
+    QJsonArray tokens;
+    for (const TokenRecord &t : p.tokens)
+        tokens.append(QJsonObject { { "folder", t.folder }, { "filename", t.fileName } });
+    return lineOf({ { "kind", "session" },
+                    { "format", kFormat },
+                    { "started", started.toString(Qt::ISODateWithMs) },
+                    { "trials", p.entries.size() },
+                    { "parameters", fields },
+                    { "tokens", tokens } });
+}
+
+QByteArray journalTrialLine(int trialNumber, const TrialEntry &entry, const QDateTime &time)
+{
+    return lineOf({ { "kind", "trial" },
+                    { "trial", trialNumber },
+                    { "time", time.toString(Qt::ISODateWithMs) },
+                    { "folder", entry.folder },
+                    { "filename", entry.fileName },
+                    { "stim", entry.stim },
+                    { "resp", entry.resp },
+                    { "correctness", int(entry.correctness) },
+                    { "rt", entry.rt } });
+}
+
+RecoveredSession readJournal(const QString &path)
+{
+    RecoveredSession s;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        s.error = file.errorString();
+        return s;
+    }
+    QByteArray line = file.readLine();
+    const bool sessionRead = readSessionLine(line, s);
+    if (!sessionRead)
+        s.error = line.isEmpty() ? QObject::tr("it is empty")
+                                 : QObject::tr("its first line (the session) is damaged");
+    else
+        line = file.readLine();
+    SessionParameters &p = s.parameters;
+    p.entries.clear();
+    QHash<QPair<QString, QString>, int> tokenIndex;
+    for (int i = 0; i < p.tokens.size(); ++i)
+        tokenIndex.insert({ p.tokens[i].folder, p.tokens[i].fileName }, i);
+
+    // Answers are appended in trial order, each after the one before was on
+    // disk; only the last line can have been cut short by a crash.
+    for (; !line.isEmpty(); line = file.readLine()) {
+        if (line.trimmed().isEmpty())
+            continue;
+        TrialEntry e;
+        const bool read = readTrialLine(line, e);
+        const int index = tokenIndex.value({ e.folder, e.fileName }, -1);
+        if (!read || (sessionRead && index < 0)) {
+            ++s.damagedLines;
+            continue;
+        }
+        ++s.answers;
+        if (index < 0)
+            continue; // counted, but without the session nothing can be rebuilt
+        TrialEntry scored;
+        scoreAnswer(scored, p.tokens[index], e.resp == kMother, e.rt, e.fileName, p.subCode);
+        p.entries.append(e);
+    }
+    computeTokenAverages(p.tokens, p.subCode);
+    return s;
+}

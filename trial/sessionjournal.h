@@ -1,0 +1,89 @@
+#ifndef SESSIONJOURNAL_H
+#define SESSIONJOURNAL_H
+
+#include "app/sessionparameters.h"
+#include "trial/trialentry.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QLockFile>
+#include <QScopedPointer>
+#include <QString>
+#include <QStringList>
+
+// A running session's answers on disk, so that a crash, a killed process or a
+// power cut loses none of them. One file per session, one JSON object per line
+// (UTF-8; tabs, line breaks and other control characters in names come out
+// escaped, so no name can break a line):
+//
+//   {"kind":"session","started":..., "trials":N, "parameters":{...},
+//   "tokens":[{"folder","filename"}...]}
+//   {"kind":"trial","trial":1,"time":...,"folder":...,"filename":...,"stim":...,"resp":...,"correctness":1,"rt":412}
+//
+// The first line holds everything the parameters file and the records file
+// need (every token, answered or not, in the session's order); each later line
+// is one answer, written and fsync'ed before the next sound is due. A journal
+// left behind is an unfinished session: its lock file names the process that
+// writes it, so a journal whose process is gone can be told from one that
+// another running Tellwyn is still writing.
+class SessionJournal
+{
+public:
+    SessionJournal() = default;
+    ~SessionJournal(); // keeps the file: a journal that was not removed is unfinished
+    SessionJournal(const SessionJournal &) = delete;
+    SessionJournal &operator=(const SessionJournal &) = delete;
+
+    // Creates a new journal in folder and writes the session's first line
+    // (p with its tokens; one trial per entry). False when it cannot be written.
+    bool start(const QString &folder, const SessionParameters &p);
+    // Appends one answered trial (counted from 1) and makes it durable.
+    bool append(int trialNumber, const TrialEntry &entry);
+    // Takes over a journal left by a process that is gone. False when a running
+    // program still holds it.
+    bool adopt(const QString &path);
+    // Stops writing; the file stays.
+    void close();
+    // Deletes the journal and its lock.
+    void remove();
+
+    bool isOpen() const { return file.isOpen(); }
+    QString path() const { return journalPath; }
+
+private:
+    bool writeLine(const QByteArray &line);
+
+    QString journalPath;
+    QFile file;
+    QScopedPointer<QLockFile> lock;
+};
+
+// Where journals live: <generic data location>/Tellwyn/journal, i.e.
+// ~/.local/share/Tellwyn/journal (or $XDG_DATA_HOME/Tellwyn/journal).
+QString journalFolder();
+
+// Every journal in folder, oldest first.
+QStringList journalFiles(const QString &folder);
+
+// The two kinds of line.
+QByteArray journalSessionLine(const SessionParameters &p, const QDateTime &started);
+QByteArray journalTrialLine(int trialNumber, const TrialEntry &entry, const QDateTime &time);
+
+// A session rebuilt from its journal as its end would have left it for the
+// trials answered: every token with its counts and mean times, one entry per
+// answer in trial order.
+struct RecoveredSession
+{
+    SessionParameters parameters;
+    int trials = 0; // planned
+    int answers = 0; // recovered
+    int damagedLines = 0; // lines that could not be read, left out
+    QDateTime started;
+    QString error; // why nothing could be rebuilt; empty when parameters hold the session
+
+    bool ok() const { return error.isEmpty(); }
+};
+
+RecoveredSession readJournal(const QString &path);
+
+#endif // SESSIONJOURNAL_H
