@@ -79,12 +79,16 @@ bool MainWindow::loadCurrentToken()
     currentWavFile = p.wavFilePath + QLatin1Char('/') + p.wavFileName;
 
     // A failed read leaves the previous token's samples in wav: never use them.
-    if (!wav.readWavFile(currentWavFile.toUtf8().constData())) {
-        qWarning() << "Cannot load token" << currentWavFile << ":"
-                   << QString::fromStdString(wav.lastError);
-        return noToken();
-    }
-    const QString problem = tokenProblem(wav);
+    QString problem = wav.readWavFile(currentWavFile.toUtf8().constData())
+            ? tokenProblem(wav)
+            : QString::fromStdString(wav.lastError);
+    // The file may have changed since the session was prepared: at another
+    // rate it would play at the wrong speed.
+    const quint32 rate = quint32(audioFormat.sampleRate());
+    if (problem.isEmpty() && wav.samplingRate != rate)
+        problem = QStringLiteral("sampling rate %1 Hz differs from the session's %2 Hz")
+                          .arg(wav.samplingRate)
+                          .arg(rate);
     if (!problem.isEmpty()) {
         qWarning() << "Cannot load token" << currentWavFile << ":" << problem;
         return noToken();

@@ -18,9 +18,16 @@ const int kMaxChannels = 2;
 QVector<TokenRecord> listTokens(const QString &folder)
 {
     QVector<TokenRecord> tokens;
-    const QFileInfoList entries = QDir(folder).entryInfoList();
+    // QDir lists a link that leads nowhere only among the system entries.
+    QDir dir(folder);
+    dir.setFilter(dir.filter() | QDir::System);
+    const QFileInfoList entries = dir.entryInfoList();
     for (const QFileInfo &entry : entries) {
-        if (entry.isFile() && entry.suffix().toLower() == kTokenSuffix)
+        // A broken link (target gone, or a loop of links) is listed too, so
+        // the check names it instead of the session silently losing a token.
+        // FIFOs and devices are no tokens: reading one could block forever.
+        const bool brokenLink = entry.isSymLink() && !entry.exists();
+        if ((entry.isFile() || brokenLink) && entry.suffix().toLower() == kTokenSuffix)
             tokens.append(TokenRecord(folder, entry.fileName()));
     }
     return tokens;
@@ -84,7 +91,10 @@ TokenCheck checkTokens(const QString &folder, const QVector<TokenRecord> &tokens
         const QString path = folder + QLatin1Char('/') + token.fileName;
         info.readable = wav.readWavFile(path.toUtf8().constData());
         if (!info.readable) {
-            info.problem = QString::fromStdString(wav.lastError);
+            const QFileInfo file(path);
+            info.problem = file.isSymLink() && !file.exists()
+                    ? QStringLiteral("link to a missing file, or a loop of links")
+                    : QString::fromStdString(wav.lastError);
         } else {
             info.samplingRate = wav.samplingRate;
             info.channels = wav.numChannels;

@@ -15,7 +15,8 @@ class WavFile;
 // The sound tokens of a folder as a session sees them: its files whose suffix
 // is "wav" in any case, in QDir's default order (names compared lower-cased,
 // hidden entries left out). Folders named *.wav are skipped; links to files
-// count as files. An empty folder path lists the current folder.
+// count as files, and so do broken links (for the check to report them).
+// An empty folder path lists the current folder.
 QVector<TokenRecord> listTokens(const QString &folder);
 
 // What one token holds, as far as it could be read.
