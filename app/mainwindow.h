@@ -4,6 +4,7 @@
 #include "app/sessionparameters.h"
 #include "sound/wavfile.h"
 #include "trial/sessionjournal.h"
+#include "trial/soundstream.h"
 
 #include <QAudio>
 #include <QAudioFormat>
@@ -132,6 +133,11 @@ public:
 
     SubjectWindow *subjectWindow = nullptr; // child of this window
     QElapsedTimer *elapsedTimer = nullptr; // the reaction-time clock, owned
+    // The clock counts from when the last sample left for the sink: it is
+    // (re)started this long after that moment.
+    qint64 reactionClockLagNs = 0;
+    // Whole ms on the reaction-time clock.
+    qint64 reactionTimeMs() const;
     int clockStarts = 0;
     int nPlaysPerTrial = 0;
     int nPlays = 0;
@@ -149,9 +155,11 @@ public:
 
     WavFile wav;
 
-    // Playback of the current sound; all three exist only while it plays.
+    // Playback: one output and its stream for the whole running session
+    // (trial/mainwindow_playback.cpp); the bytes of the sound to come or
+    // playing, until it is over.
     QByteArray *audioBytes = nullptr;
-    QBuffer *audioBuffer = nullptr;
+    SoundStream *audioBuffer = nullptr; // child of this window
     QAudioFormat audioFormat;
     QAudioOutput *audioOutput = nullptr; // child of this window, deleted later
 
@@ -201,6 +209,13 @@ public:
     // Ends a running session early: no pending sound, no playing sound.
     void stopSession();
     void releasePlaybackObjects();
+    // Places the current token in the session's stream to start at dueNs
+    // (monotonic ns); starts the output first if there is none.
+    void queueSound(qint64 dueNs);
+    bool startSessionOutput();
+    QTimer *soundEndTimer = nullptr; // child of this window
+    qint64 soundOnsetNs = -1; // the queued sound at the sink, once placed
+    qint64 soundEndNs = -1;
     // Stops the session with a warning to the experimenter and offers its
     // answers for saving; the subject window shows "Done".
     void abortSession(const QString &reason);
@@ -246,6 +261,8 @@ public slots:
     void updateMainwindow(int response);
     void playOneSound();
     void handleAudioStateChanged(QAudio::State audioState);
+    void soundPlaced(qint64 onsetNs, qint64 endNs);
+    void soundEnded();
     void comboBoxSesType_currentIndexChanged(int);
     void comboBoxSoundType_currentIndexChanged(int);
     void comboBoxMainParameter_currentIndexChanged(int);

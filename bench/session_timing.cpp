@@ -1,32 +1,36 @@
 // Times a scripted session through the real audio server: 5 tokens of 250 ms,
 // 6 times each (30 trials), feedback and automatic play on, answered 150 ms
 // after each sound. Needs a PulseAudio server whose default sink is the null
-// sink "null" (as scripts/test starts it) and parec on the path; run with
-// QT_QPA_PLATFORM=offscreen.
+// sink "null" (scripts/lib/common.sh starts one) and parec on the path; run
+// with QT_QPA_PLATFORM=offscreen. Option: --capture-latency-ms N (default 5),
+// the latency the capture asks of the sink's monitor.
 //
-// Per trial it prints:
-//  interval error  answer (or "I am ready") to sound start (soundPlaying(1)),
-//                  minus the nominal sound duration + silent interval;
-//  idle - dur      sound start to the idle state (soundPlaying(-1)), minus the
-//                  sound's duration;
+// Per trial it prints, in ms, all measured at the sink:
+//  onset error     the sound's first sample at the sink minus its due time
+//                  (the click that answered, or "I am ready", + the sound's
+//                  duration + the silent interval, as the trial loop counts);
+//  clock - sink    when the reaction-time clock started minus when the
+//                  sound's last sample had passed the sink;
+//  start sig       soundPlaying(1) minus the first sample at the sink;
+//  end sig         soundPlaying(-1) minus the last sample at the sink;
 //  display work    how long the answer's own handling (scoring, loading the
-//                  next token, spectrum, charts, arming the timer) held the
-//                  GUI thread;
-//  clock - sink    when the reaction-time clock started (idle) minus when the
-//                  sound's last sample passed the null sink, from a capture of
-//                  the sink's monitor.
+//                  next token, spectrum, charts, arming the sound) held the
+//                  GUI thread.
+// The reaction-time clock's start is read from the program itself just before
+// each click: now minus what the clock shows.
 //
 // How the capture is timed: a reader thread reads parec's raw output
-// (float32 mono 48 kHz, 5 ms latency) and stamps every read with the
-// monotonic clock that QElapsedTimer and the reaction-time clock use. The
-// null sink renders on the same monotonic clock, so sample index and time
-// differ by a constant: the origin is the smallest (stamp - samples so far /
-// 48 kHz) over all reads, i.e. the read that came through with the least
-// delay. A sample then passed the sink at origin + index / 48 kHz. What is
-// left of the capture's own latency is the delay of that best read, which
-// cannot be seen; the printed spread of the other reads (their lag behind the
-// best one) shows how large such delays are.
+// (float32 mono 48 kHz) and stamps every read with the monotonic clock that
+// QElapsedTimer and the reaction-time clock use. The null sink renders on the
+// same monotonic clock, so sample index and time differ by a constant: the
+// origin is the smallest (stamp - samples so far / 48 kHz) over all reads,
+// i.e. the read that came through with the least delay. A sample then passed
+// the sink at origin + index / 48 kHz. What is left of the capture's own
+// latency is the delay of that best read, which cannot be seen; the printed
+// spread of the other reads (their lag behind the best one) shows how large
+// such delays are.
 #include "app/mainwindow.h"
+#include "trial/answerscoring.h"
 #include "trial/subjectwindow.h"
 
 #include "tests/gui/sessiondriver.h"
@@ -43,6 +47,7 @@
 #include <csignal>
 #include <cstring>
 #include <cstdio>
+#include <cstdlib>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -67,8 +72,9 @@ double nowMs()
 class MonitorCapture
 {
 public:
-    bool start()
+    bool start(int latencyMs)
     {
+        const QByteArray latency = "--latency-msec=" + QByteArray::number(latencyMs);
         int fds[2];
         if (pipe(fds) != 0)
             return false;
@@ -78,7 +84,7 @@ public:
             close(fds[0]);
             close(fds[1]);
             execlp("parec", "parec", "--device=null.monitor", "--format=float32le", "--rate=48000",
-                   "--channels=1", "--latency-msec=5", "--raw", nullptr);
+                   "--channels=1", latency.constData(), "--raw", nullptr);
             _exit(127);
         }
         close(fds[1]);
@@ -133,32 +139,85 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &me
         std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
-struct Stats
+// The reaction-time clock's start as the program keeps it: the clock runs
+// from its (re)start, less a lag that the program may keep beside it.
+template<class W>
+auto clockLagNs(const W &w, int) -> decltype(double(w.reactionClockLagNs))
 {
-    double median, p95, max;
-};
-
-Stats stats(std::vector<double> v)
+    return double(w.reactionClockLagNs);
+}
+template<class W>
+double clockLagNs(const W &, long)
 {
-    std::sort(v.begin(), v.end());
-    if (v.empty())
-        return { NAN, NAN, NAN };
-    const size_t p95 = size_t(std::ceil(0.95 * v.size())) - 1;
-    const size_t n = v.size();
-    const double median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-    return { median, v[p95], v.back() };
+    return 0;
+}
+double reactionClockStartMs(const MainWindow &w)
+{
+    const double shownMs = (w.elapsedTimer->nsecsElapsed() + clockLagNs(w, 0)) / 1e6;
+    return nowMs() - shownMs;
 }
 
+// median, p95 and max of |x|, SD
 void printStats(const char *name, const std::vector<double> &v)
 {
-    const Stats s = stats(v);
-    std::printf("%-16s median %8.3f ms   p95 %8.3f ms   max %8.3f ms   (n = %zu)\n", name, s.median,
-                s.p95, s.max, v.size());
+    if (v.empty()) {
+        std::printf("%-14s no values\n", name);
+        return;
+    }
+    std::vector<double> sorted(v), magnitude;
+    std::sort(sorted.begin(), sorted.end());
+    for (double x : v)
+        magnitude.push_back(std::fabs(x));
+    std::sort(magnitude.begin(), magnitude.end());
+    const size_t n = v.size();
+    const double median = n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+    double mean = 0, squares = 0;
+    for (double x : v)
+        mean += x / n;
+    for (double x : v)
+        squares += (x - mean) * (x - mean);
+    const double sd = n > 1 ? std::sqrt(squares / (n - 1)) : 0;
+    const double p95 = magnitude[size_t(std::ceil(0.95 * n)) - 1];
+    std::printf("%-14s median %8.3f   p95 |x| %8.3f   max |x| %8.3f   SD %7.3f   range %8.3f "
+                "to %8.3f ms (n = %zu)\n",
+                name, median, p95, magnitude.back(), sd, sorted.front(), sorted.back(), n);
+}
+
+struct Sound
+{
+    double start, end; // first sample, and the moment after the last, at the sink
+};
+
+// Sounds in the capture: runs of samples above silence, ended by 100 ms of it.
+std::vector<Sound> findSounds(const std::vector<float> &s, double origin)
+{
+    std::vector<Sound> sounds;
+    size_t i = 0;
+    while (i < s.size()) {
+        if (std::fabs(s[i]) <= kSilence) {
+            ++i;
+            continue;
+        }
+        size_t last = i, j = i;
+        while (j < s.size() && j - last < size_t(kGapSamples)) {
+            if (std::fabs(s[j]) > kSilence)
+                last = j;
+            ++j;
+        }
+        sounds.push_back({ origin + i / kRate * 1000, origin + (last + 1) / kRate * 1000 });
+        i = j;
+    }
+    return sounds;
 }
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    int captureLatencyMs = 5;
+    for (int a = 1; a + 1 < argc; ++a) {
+        if (std::strcmp(argv[a], "--capture-latency-ms") == 0)
+            captureLatencyMs = std::atoi(argv[a + 1]);
+    }
     QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());
     QDir(home.path()).mkpath("Desktop");
@@ -172,7 +231,7 @@ int main(int argc, char *argv[])
                                 sessiondriver::offsetTone(kTokenFrames, 300 + 100 * t));
 
     MonitorCapture capture;
-    if (!capture.start()) {
+    if (!capture.start(captureLatencyMs)) {
         std::fprintf(stderr, "cannot start parec\n");
         return 1;
     }
@@ -191,11 +250,10 @@ int main(int argc, char *argv[])
         capture.stop();
         return 1;
     }
-    const double nominalMs = (kTokenFrames / kRate + w.parameters.si) * 1000;
-    const double durationMs = kTokenFrames / kRate * 1000;
+    const double delayMs = playbackDelayMs(kTokenFrames / kRate, w.parameters.si);
 
-    std::vector<double> answerAt(nTrials, NAN), startAt(nTrials, NAN), idleAt(nTrials, NAN),
-            displayMs(nTrials, NAN);
+    std::vector<double> answerAt(nTrials, NAN), startAt(nTrials, NAN), endAt(nTrials, NAN),
+            clockAt(nTrials, NAN), displayMs(nTrials, NAN);
     int trial = -1;
     bool finished = false;
     QObject::connect(&w, &MainWindow::soundPlaying, [&](int index) {
@@ -204,14 +262,15 @@ int main(int argc, char *argv[])
             startAt[++trial] = t;
             return;
         }
-        idleAt[trial] = t;
+        endAt[trial] = t;
         const int answered = trial;
         QTimer::singleShot(kThinkMs, [&, answered] {
             SubjectWindow *sw = w.subjectWindow;
+            clockAt[answered] = reactionClockStartMs(w);
             const double before = nowMs();
             if (answered + 1 < nTrials)
                 answerAt[answered + 1] = before;
-            sw->pushButtonChoice2->click(); // scoring, next token, charts, timer
+            sw->pushButtonChoice2->click(); // scoring, next token, charts, the next sound
             displayMs[answered] = nowMs() - before;
         });
     });
@@ -220,7 +279,7 @@ int main(int argc, char *argv[])
     w.pushButtonGo->click();
     answerAt[0] = nowMs();
     w.subjectWindow->pushButtonIAmReady->click();
-    const int timeoutMs = int(nTrials * (nominalMs + 1000));
+    const int timeoutMs = int(nTrials * (delayMs + 1000));
     QElapsedTimer waited;
     waited.start();
     while (!finished && waited.elapsed() < timeoutMs)
@@ -232,54 +291,41 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    // Capture: the time origin, and the end of every sound in it.
+    // Capture: the time origin, and every sound in it.
     double origin = INFINITY;
     for (const auto &r : capture.reads)
         origin = std::min(origin, r.first - r.second / kRate * 1000);
     std::vector<double> readLag;
     for (const auto &r : capture.reads)
         readLag.push_back(r.first - (origin + r.second / kRate * 1000));
-    std::vector<double> soundEnds; // time the last sample had passed the sink
-    const std::vector<float> &s = capture.samples;
-    size_t i = 0;
-    while (i < s.size()) {
-        if (std::fabs(s[i]) <= kSilence) {
-            ++i;
-            continue;
-        }
-        size_t last = i, j = i;
-        while (j < s.size() && j - last < size_t(kGapSamples)) {
-            if (std::fabs(s[j]) > kSilence)
-                last = j;
-            ++j;
-        }
-        soundEnds.push_back(origin + (last + 1) / kRate * 1000);
-        i = j;
-    }
+    const std::vector<Sound> sounds = findSounds(capture.samples, origin);
+    if (int(sounds.size()) != nTrials)
+        std::fprintf(stderr, "%d sounds in the capture for %d trials: figures unreliable\n",
+                     int(sounds.size()), nTrials);
 
-    std::vector<double> intervalError, idleLate, display, clockVsSink;
-    std::printf("trial  interval error  idle - dur  display work  clock - sink   (ms)\n");
-    for (int k = 0; k < nTrials; ++k) {
-        const double err = startAt[k] - answerAt[k] - nominalMs;
-        const double idle = idleAt[k] - startAt[k] - durationMs;
-        const double sink = k < int(soundEnds.size()) ? idleAt[k] - soundEnds[k] : NAN;
-        intervalError.push_back(err);
-        idleLate.push_back(idle);
+    std::vector<double> onsetError, clockVsSink, startSignal, endSignal, display;
+    std::printf("trial  onset error  clock - sink  start sig  end sig  display work   (ms)\n");
+    for (int k = 0; k < nTrials && k < int(sounds.size()); ++k) {
+        const Sound &sound = sounds[k];
+        onsetError.push_back(sound.start - (answerAt[k] + delayMs));
+        clockVsSink.push_back(clockAt[k] - sound.end);
+        startSignal.push_back(startAt[k] - sound.start);
+        endSignal.push_back(endAt[k] - sound.end);
+        // The last answer ends the session: no display work follows it.
         if (k + 1 < nTrials)
             display.push_back(displayMs[k]);
-        if (!std::isnan(sink))
-            clockVsSink.push_back(sink);
-        // The last answer ends the session: no display work follows it.
         const QByteArray work = k + 1 < nTrials ? QByteArray::number(displayMs[k], 'f', 3) : "-";
-        std::printf("%5d  %14.3f  %10.3f  %12s  %12.3f\n", k + 1, err, idle, work.constData(),
-                    sink);
+        std::printf("%5d  %11.3f  %12.3f  %9.3f  %7.3f  %12s\n", k + 1, onsetError.back(),
+                    clockVsSink.back(), startSignal.back(), endSignal.back(), work.constData());
     }
-    std::printf("\nnominal interval %.0f ms, sound %.0f ms, %d sounds found in the capture\n",
-                nominalMs, durationMs, int(soundEnds.size()));
-    printStats("interval error", intervalError);
-    printStats("idle - duration", idleLate);
-    printStats("display work", display);
+    std::printf("\ndue %.0f ms after the answer, sound %.0f ms, %d sounds found in the capture "
+                "(read at %d ms latency)\n",
+                delayMs, kTokenFrames / kRate * 1000, int(sounds.size()), captureLatencyMs);
+    printStats("onset error", onsetError);
     printStats("clock - sink", clockVsSink);
-    printStats("capture read lag", readLag);
+    printStats("start signal", startSignal);
+    printStats("end signal", endSignal);
+    printStats("display work", display);
+    printStats("capture lag", readLag);
     return 0;
 }

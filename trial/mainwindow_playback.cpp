@@ -1,56 +1,142 @@
 #include "app/mainwindow.h"
 
 #include "trial/playbackbytes.h"
+#include "trial/soundstream.h"
 
 #include <QAudioDeviceInfo>
 #include <QAudioOutput>
-#include <QBuffer>
 #include <QDebug>
+#include <QTimer>
+
+#include <cmath>
+
+// One audio output plays for the whole session, from "I am ready" to the end:
+// a stream of silence in which each sound is placed at the frame that reaches
+// the sink at its due time (SoundStream). A new output per sound would start
+// each sound a feed tick and a pre-buffering later, with their jitter. The
+// stream tells in advance when a sound starts and ends at the sink;
+// soundPlaying(1), soundPlaying(-1) and the reaction-time clock follow those
+// times, not the moment the program handed the samples over.
 
 namespace {
 const int kSoundOver = -1;
+const qint64 kNsPerMs = 1000000;
+// What the output holds ahead of the sink: enough for the GUI thread to be
+// busy for a while (drawing the next token) without the stream running dry.
+// A sound must be queued at least this long before it is due.
+const int kOutputBufferMs = 200;
+// How often the output's count is read between its own feeds.
+const int kProbeIntervalMs = 2;
+
+int msUntil(qint64 ns)
+{
+    const qint64 leftNs = ns - SoundStream::steadyNowNs();
+    return leftNs <= 0 ? 0 : int((leftNs + kNsPerMs - 1) / kNsPerMs);
+}
 } // namespace
+
+void MainWindow::queueSound(qint64 dueNs)
+{
+    if (!audioOutput && !startSessionOutput())
+        return; // playOneSound reports it when the sound is due
+    const QVector<double> samples = signal;
+    delete audioBytes;
+    audioBytes = new QByteArray(playbackBytes(samples, parameters.nSamples));
+    soundOnsetNs = soundEndNs = -1;
+    if (audioBytes->isEmpty())
+        soundOnsetNs = soundEndNs = dueNs; // nothing to play: over when due
+    else
+        audioBuffer->queueSound(*audioBytes, dueNs);
+}
+
+bool MainWindow::startSessionOutput()
+{
+    const int bytesPerFrame = audioFormat.bytesPerFrame();
+    audioBuffer = new SoundStream(audioFormat.sampleRate(), qMax(1, bytesPerFrame), this);
+    audioOutput = new QAudioOutput(QAudioDeviceInfo::defaultOutputDevice(), audioFormat, this);
+    audioOutput->setBufferSize(audioFormat.bytesForDuration(kOutputBufferMs * 1000));
+    QAudioOutput *output = audioOutput;
+    audioBuffer->heldBytes = [output] {
+        return qint64(output->bufferSize() - output->bytesFree());
+    };
+    connect(audioBuffer, SIGNAL(soundPlaced(qint64, qint64)), this,
+            SLOT(soundPlaced(qint64, qint64)));
+    connect(audioOutput, SIGNAL(stateChanged(QAudio::State)), this,
+            SLOT(handleAudioStateChanged(QAudio::State)));
+    audioBuffer->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    audioOutput->start(audioBuffer);
+    // Without a usable output Qt returns at once, stopped with an open error.
+    if (audioOutput->state() == QAudio::StoppedState && audioOutput->error() != QAudio::NoError) {
+        releasePlaybackObjects();
+        return false;
+    }
+    audioBuffer->startProbing(kProbeIntervalMs);
+    return true;
+}
+
+void MainWindow::soundPlaced(qint64 onsetNs, qint64 endNs)
+{
+    soundOnsetNs = onsetNs;
+    soundEndNs = endNs;
+}
 
 void MainWindow::playOneSound()
 {
     if (nPlays >= nPlaysPerTrial)
         return;
-    releasePlaybackObjects(); // nothing of an earlier play may linger
-
-    const QVector<double> samples = signal;
-    audioBytes = new QByteArray(playbackBytes(samples, parameters.nSamples));
-    audioBuffer = new QBuffer(audioBytes);
-    audioBuffer->open(QIODevice::ReadOnly);
-    audioOutput = new QAudioOutput(QAudioDeviceInfo::defaultOutputDevice(), audioFormat, this);
-    connect(audioOutput, SIGNAL(stateChanged(QAudio::State)), this,
-            SLOT(handleAudioStateChanged(QAudio::State)));
-    audioOutput->start(audioBuffer);
-
-    // Without a usable output Qt returns at once, stopped with an open error,
-    // and emits no state change.
-    if (audioOutput->state() == QAudio::StoppedState && audioOutput->error() != QAudio::NoError) {
+    if (!audioOutput) {
         qWarning("Audio stopped unexpectedly");
-        releasePlaybackObjects();
         abortSession(tr("The sound could not be played: no audio output is available.\n"
                         "The session stops here."));
         return;
     }
+    // Due now; if the stream has not placed the sound yet, or placed it
+    // later, the start is announced when it reaches the sink.
+    if (soundOnsetNs < 0 || msUntil(soundOnsetNs) > 0) {
+        playbackTimer->start(soundOnsetNs < 0 ? 1 : msUntil(soundOnsetNs));
+        return;
+    }
     ++nPlays;
     emit soundPlaying(nPlays);
+    if (!soundEndTimer) {
+        soundEndTimer = new QTimer(this);
+        soundEndTimer->setSingleShot(true);
+        soundEndTimer->setTimerType(Qt::PreciseTimer);
+        connect(soundEndTimer, SIGNAL(timeout()), this, SLOT(soundEnded()));
+    }
+    soundEndTimer->start(msUntil(soundEndNs));
+}
+
+void MainWindow::soundEnded()
+{
+    delete audioBytes; // played
+    audioBytes = nullptr;
+    if (nPlays != nPlaysPerTrial)
+        return;
+    // The clock runs from the moment the last sample left for the sink; this
+    // timer fires a little after it, and the difference is kept beside it.
+    const qint64 now = SoundStream::steadyNowNs();
+    if (clockStarts++ == 0)
+        elapsedTimer->start();
+    else
+        elapsedTimer->restart();
+    reactionClockLagNs = now - soundEndNs;
+    emit soundPlaying(kSoundOver);
+}
+
+qint64 MainWindow::reactionTimeMs() const
+{
+    return (elapsedTimer->nsecsElapsed() + reactionClockLagNs) / kNsPerMs;
 }
 
 void MainWindow::handleAudioStateChanged(QAudio::State audioState)
 {
     switch (audioState) {
     case QAudio::IdleState:
-        releasePlaybackObjects();
-        if (nPlays == nPlaysPerTrial) {
-            if (clockStarts++ == 0)
-                elapsedTimer->start();
-            else
-                elapsedTimer->restart();
-            emit soundPlaying(kSoundOver);
-        }
+        // The stream never ends: idle means it ran dry and resumes later
+        // than its frames were counted on.
+        if (audioBuffer)
+            audioBuffer->restartClock();
         break;
     case QAudio::StoppedState:
         if (audioOutput && audioOutput->error() != QAudio::NoError) {
@@ -69,20 +155,21 @@ void MainWindow::releasePlaybackObjects()
 {
     // The output may be inside its own state notification: it is stopped and
     // cut off from this window now, and deleted once control is back in the
-    // event loop. Its buffer goes the same way; the bytes are unreachable once
-    // the buffer is closed.
+    // event loop. Its stream goes the same way.
+    if (soundEndTimer)
+        soundEndTimer->stop();
     if (audioOutput) {
         audioOutput->disconnect(this);
         audioOutput->stop();
     }
-    if (audioBuffer)
-        audioBuffer->close();
-    delete audioBytes;
-    audioBytes = nullptr;
     if (audioBuffer) {
+        audioBuffer->disconnect(this);
+        audioBuffer->close();
         audioBuffer->deleteLater();
         audioBuffer = nullptr;
     }
+    delete audioBytes;
+    audioBytes = nullptr;
     if (audioOutput) {
         audioOutput->deleteLater();
         audioOutput = nullptr;

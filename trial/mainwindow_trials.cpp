@@ -32,7 +32,7 @@ void MainWindow::updateMainwindow(int response)
         return;
     case ResponseMother:
     case ResponseStranger: {
-        const double reactionTime = double(elapsedTimer->elapsed());
+        const double reactionTime = double(reactionTimeMs());
         qDebug("response: %d", response);
         const int entryIndex = trialIndex - 1;
         if (!sessionRunning || entryIndex < 0 || entryIndex >= p.entries.size()
@@ -112,6 +112,7 @@ void MainWindow::schedulePlayback()
         const qint64 spentNs = answerClock.isValid() ? answerClock.nsecsElapsed() : 0;
         const qint64 remainingMs = (delayNs - spentNs + kNsPerMs / 2) / kNsPerMs;
         playbackTimer->start(int(qMax<qint64>(0, remainingMs)));
+        queueSound(SoundStream::steadyNowNs() + delayNs - spentNs);
     }
     ++trialIndex;
 }
@@ -119,6 +120,7 @@ void MainWindow::schedulePlayback()
 void MainWindow::finishSession()
 {
     sessionRunning = false;
+    releasePlaybackObjects(); // the last sound is over
     computeTokenAverages();
     // No step of the session computes a threshold: the record's own (0) goes out.
     emit doneDataCollection(parameters.threshold, parameters.reactionTime,
