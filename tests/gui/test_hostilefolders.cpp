@@ -1,0 +1,195 @@
+#include "app/mainwindow.h"
+#include "trial/subjectwindow.h"
+
+#include "tests/gui/sessiondriver.h"
+
+#include <QCheckBox>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <clocale>
+#include <fstream>
+#include <sstream>
+
+using namespace sessiondriver;
+
+namespace {
+const int kSoundTimeoutMs = 10000;
+const int kNameMax = 255; // bytes in one file name
+
+// Files by their UTF-8 bytes, as a UTF-8 system stores them, whatever codec
+// Qt picked for the locale: a wrong decoding cannot cancel itself out.
+bool putUtf8(const QString &path, const QByteArray &bytes)
+{
+    std::ofstream out(path.toUtf8().constData(), std::ios::binary);
+    out.write(bytes.constData(), bytes.size());
+    return bool(out);
+}
+QByteArray getUtf8(const QString &path)
+{
+    std::ifstream in(path.toUtf8().constData(), std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return QByteArray::fromStdString(all.str());
+}
+} // namespace
+
+// Token folders that change or carry awkward names, driven through the real
+// windows. The whole program runs in the C locale (see main).
+class TestHostileFolders : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir workDir;
+    MainWindow *w = nullptr;
+    DialogPilot *pilot = nullptr;
+    QSignalSpy *soundsOver = nullptr;
+
+    QString tokenFolder(const QString &name, const QStringList &tokens)
+    {
+        const QString folder = workDir.filePath(name);
+        QDir().mkpath(folder);
+        for (const QString &token : tokens) {
+            const QVector<qint16> tone = offsetTone(4800, 440); // 100 ms
+            putUtf8(folder + '/' + token, wavwriter::canonical(wavwriter::pcm16(tone)));
+        }
+        return folder;
+    }
+    // Prepares two trials without feedback, quick to play, and starts them.
+    void prepareAndStart(const QString &folder)
+    {
+        w->lineEditSubCode->setText("SUB001");
+        w->lineEditNTimes->setText("1");
+        w->lineEditSi->setText("50");
+        w->checkBoxFeedBack->setChecked(false);
+        pilot->chooseFolder(folder);
+        w->pushButtonPractice->click();
+        QVERIFY2(pilot->clean() && w->pushButtonGo->isEnabled(), pilot->errors());
+        w->pushButtonGo->click();
+        w->subjectWindow->pushButtonIAmReady->click();
+    }
+    void answerMother()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(w->subjectWindow->pushButtonChoice2->isEnabled(), kSoundTimeoutMs);
+        w->subjectWindow->pushButtonChoice2->click();
+    }
+    void closeSubjectWindow()
+    {
+        pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
+        w->subjectWindow->close();
+        QTRY_VERIFY2(pilot->clean(), pilot->errors());
+        QVERIFY(w->isEnabled());
+    }
+
+private slots:
+    void init()
+    {
+        w = new MainWindow;
+        w->show();
+        pilot = new DialogPilot;
+        soundsOver = new QSignalSpy(w, SIGNAL(soundPlaying(int)));
+    }
+    void cleanup() { delete soundsOver, delete pilot, delete w; }
+
+    // Listed, checked, shown, played and written under their own names.
+    void nonAsciiAndLongNames()
+    {
+        QCOMPARE(QByteArray(std::setlocale(LC_CTYPE, nullptr)), QByteArray("C"));
+        QString longName = "Mère ü 001 ";
+        while (longName.toUtf8().size() < kNameMax - 4)
+            longName += 'x';
+        longName += ".wav";
+        const QStringList names = { longName, "fremd é ü.wav" };
+        const QString folder = tokenFolder("Stimmen é ü", names);
+        if (QTest::currentTestFailed())
+            return;
+        prepareAndStart(folder);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(w->nTokens, 2);
+        QCOMPARE(w->parameters.tokens[0].fileName, names[1]); // "f" before "m"
+        QCOMPARE(w->parameters.tokens[1].fileName, names[0]);
+        const QString out = workDir.filePath("Ergebnisse é ü") + "/run é.txt";
+        pilot->saveAs(out);
+        for (int k = 0; k < 2; ++k) {
+            answerMother();
+            if (QTest::currentTestFailed())
+                return;
+        }
+        QTRY_VERIFY2(pilot->clean(), pilot->errors());
+        QCOMPARE(soundsOver->count(QVariantList { -1 }), 2);
+
+        const QByteArray entries = getUtf8(out.chopped(4) + "_entries.txt");
+        QCOMPARE(entries.count('\n'), 2);
+        QCOMPARE(entries.count((longName + "\tmother\tmother\t1\t").toUtf8()), 1);
+        QCOMPARE(entries.count((names[1] + "\tstranger\tmother\t0\t").toUtf8()), 1);
+        const QByteArray records = getUtf8(out);
+        QVERIFY(records.contains(("\n" + names[1] + "\t1\t0\t").toUtf8()));
+        QVERIFY(records.contains(("\n" + longName + "\t1\t0\t").toUtf8()));
+        QVERIFY(getUtf8(out.chopped(4) + "_parameters.txt")
+                        .contains(("\nwavFilePath: " + folder + "\n").toUtf8()));
+        closeSubjectWindow();
+    }
+
+    // The first token is in memory at "I am ready"; the second changes on
+    // disk before its trial. (A token removed is tested with the session.)
+    void tokenChangedBeforeItsTrial_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason"); // in the log
+        QByteArray huge = wavwriter::canonical(QByteArray(8, '\1'));
+        huge.replace(40, 4, wavwriter::le(0xFFFFFFFF, 4));
+        QTest::newRow("garbage") << QByteArray(300, '\x5a') << "Not a WAV file";
+        QTest::newRow("another rate") << wavwriter::ramp16(22050, 1, 2205)
+                                      << "sampling rate 22050 Hz differs from the session's "
+                                         "48000 Hz";
+        QTest::newRow("claims 4 GiB") << huge << "sample data incomplete";
+    }
+    void tokenChangedBeforeItsTrial()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        const QString folder = tokenFolder(QTest::currentDataTag(), { "a001.wav", "b002.wav" });
+        prepareAndStart(folder);
+        if (QTest::currentTestFailed())
+            return;
+        const QString second = w->parameters.tokens[w->stimOrder[1]].fileName;
+        const QString first = w->parameters.tokens[w->stimOrder[0]].fileName;
+        QVERIFY(putUtf8(folder + '/' + second, bytes));
+        const QString out =
+                workDir.filePath(QString("changed %1.txt").arg(QTest::currentDataTag()));
+        pilot->answerBox("Warning", QMessageBox::Ok);
+        pilot->answerBox("Question", QMessageBox::Yes);
+        pilot->saveAs(out);
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("Cannot load token .*" + second + ".*" + reason));
+        answerMother();
+        QTRY_VERIFY2(pilot->clean(), pilot->errors());
+        QVERIFY2(pilot->boxTexts[0].contains(second), qPrintable(pilot->boxTexts[0]));
+        QVERIFY2(pilot->boxTexts[1].contains("1 of 2"), qPrintable(pilot->boxTexts[1]));
+        QVERIFY(w->subjectWindow->pushButtonDone->isVisible());
+        QCOMPARE(soundsOver->count(QVariantList { -1 }), 1); // nothing played in its place
+        const QByteArray entries = getUtf8(out.chopped(4) + "_entries.txt");
+        QCOMPARE(entries.count('\n'), 1);
+        QVERIFY(entries.contains(("\n" + first + "\t").toUtf8()));
+        closeSubjectWindow();
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    // Names must survive a locale without an encoding; set before Qt reads it.
+    qputenv("LC_ALL", "C");
+    qputenv("LANG", "C");
+    // Keep the default output folders (on the desktop) inside a scratch home.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+    QDir(home.path()).mkpath("Desktop");
+    QApplication app(argc, argv);
+    TestHostileFolders test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_hostilefolders.moc"
