@@ -33,84 +33,79 @@ class TestCharts : public QObject
     Q_OBJECT
 
 private slots:
-    void tokenRangesAndPoints_data();
-    void tokenRangesAndPoints();
-    void trendGrowsAndResets();
-};
-
-void TestCharts::tokenRangesAndPoints_data()
-{
-    QTest::addColumn<QVector<double>>("samples");
-    QTest::addColumn<bool>("entire"); // else 250 ms at most
-    QTest::addColumn<int>("points"); // waveform points; the time axis spans them in ms
-    QTest::addColumn<QPointF>("y");
-    QTest::addColumn<int>("bins");
-    QTest::addColumn<double>("spectrumTop"); // NaN: not checked
-    QVector<double> whole = tone(24000, 1000, 0.5), part(24000, 0.0);
-    whole[23999] = 0.75;
-    part[100] = 0.25;
-    part[20000] = -0.9; // beyond the plotted part, still in the y range
-    QTest::newRow("whole") << whole << true << 24000 << QPointF(-0.5, 0.75) << 1365 << qQNaN();
-    QTest::newRow("part") << part << false << 12000 << QPointF(-0.9, 0.25) << 1365 << qQNaN();
-    // A strong component above the plotted band still sets the top of the axis.
-    QTest::newRow("above the band")
-            << tone(16384, 6000, 0.8) << false << 12000 << QPointF(-0.8, 0.8) << 682 << 0.8;
-    QTest::newRow("silent") << QVector<double>(12000) << true << 12000 << QPointF() << 682 << 0.0;
-    // Shorter than 250 ms: shown whole. No bins: the spectrum keeps its starting range.
-    QTest::newRow("one sample") << QVector<double> { 0.5 } << false << 1 << QPointF(0.5, 0.5) << 0
-                                << 1.0;
-}
-
-// Then an empty token shows nothing and keeps every range.
-void TestCharts::tokenRangesAndPoints()
-{
-    QFETCH(QVector<double>, samples);
-    QFETCH(bool, entire);
-    QFETCH(int, points);
-    QFETCH(QPointF, y);
-    QFETCH(int, bins);
-    QFETCH(double, spectrumTop);
-    MainWindow w;
-    w.parameters.alwaysPlotEntireWaveformFlag = entire;
-    for (const QVector<double> &token : { samples, QVector<double>() }) {
-        showToken(w, token);
-        QCOMPARE(w.waveformSeries->count(), token.isEmpty() ? 0 : points);
-        QCOMPARE(w.spectrumSeries->count(), token.isEmpty() ? 0 : bins);
-        QCOMPARE(rangeOf(w.waveformAxisX), QPointF(0, points / 48.0));
-        QCOMPARE(rangeOf(w.waveformAxisY), y);
-        QVERIFY(qIsNaN(spectrumTop) || std::abs(w.spectrumAxisY->max() - spectrumTop) < 1e-9);
+    void tokenRangesAndPoints_data()
+    {
+        QTest::addColumn<QVector<double>>("samples");
+        QTest::addColumn<bool>("entire"); // else 250 ms at most
+        QTest::addColumn<int>("points"); // waveform points; the time axis spans them in ms
+        QTest::addColumn<QPointF>("y");
+        QTest::addColumn<int>("bins");
+        QTest::addColumn<double>("spectrumTop"); // NaN: not checked
+        QVector<double> whole = tone(24000, 1000, 0.5), part(24000, 0.0);
+        whole[23999] = 0.75;
+        part[100] = 0.25;
+        part[20000] = -0.9; // beyond the plotted part, still in the y range
+        QTest::newRow("whole") << whole << true << 24000 << QPointF(-0.5, 0.75) << 1365 << qQNaN();
+        QTest::newRow("part") << part << false << 12000 << QPointF(-0.9, 0.25) << 1365 << qQNaN();
+        // A strong component above the plotted band still sets the top of the axis.
+        QTest::newRow("above the band")
+                << tone(16384, 6000, 0.8) << false << 12000 << QPointF(-0.8, 0.8) << 682 << 0.8;
+        QTest::newRow("silent") << QVector<double>(12000) << true << 12000 << QPointF() << 682
+                                << 0.0;
+        // Shorter than 250 ms: shown whole. No bins: the spectrum keeps its starting range.
+        QTest::newRow("one sample")
+                << QVector<double> { 0.5 } << false << 1 << QPointF(0.5, 0.5) << 0 << 1.0;
     }
-}
+    // Then an empty token shows nothing and keeps every range.
+    void tokenRangesAndPoints()
+    {
+        QFETCH(QVector<double>, samples);
+        QFETCH(bool, entire);
+        QFETCH(int, points);
+        QFETCH(QPointF, y);
+        QFETCH(int, bins);
+        QFETCH(double, spectrumTop);
+        MainWindow w;
+        w.parameters.alwaysPlotEntireWaveformFlag = entire;
+        for (const QVector<double> &token : { samples, QVector<double>() }) {
+            showToken(w, token);
+            QCOMPARE(w.waveformSeries->count(), token.isEmpty() ? 0 : points);
+            QCOMPARE(w.spectrumSeries->count(), token.isEmpty() ? 0 : bins);
+            QCOMPARE(rangeOf(w.waveformAxisX), QPointF(0, points / 48.0));
+            QCOMPARE(rangeOf(w.waveformAxisY), y);
+            QVERIFY(qIsNaN(spectrumTop) || std::abs(w.spectrumAxisY->max() - spectrumTop) < 1e-9);
+        }
+    }
+    void trendGrowsAndResets()
+    {
+        MainWindow w;
+        const int items = w.gridLayoutCharts->count(); // a second round of builders adds no chart
+        w.createWaveformChart();
+        w.createSpectrumChart();
+        w.createTrendChart();
+        QCOMPARE(w.gridLayoutCharts->count(), items);
 
-void TestCharts::trendGrowsAndResets()
-{
-    MainWindow w;
-    const int items = w.gridLayoutCharts->count(); // a second round of builders adds no chart
-    w.createWaveformChart();
-    w.createSpectrumChart();
-    w.createTrendChart();
-    QCOMPARE(w.gridLayoutCharts->count(), items);
-
-    w.nTokens = 3;
-    w.plotTrend();
-    QCOMPARE(w.trendSeries->count(), 3);
-    QCOMPARE(rangeOf(w.trendAxisX), QPointF(1, 3));
-    QCOMPARE(rangeOf(w.trendAxisY), QPointF(0, 4));
-    // The trial loop's side of six "Mother" answers, then the redraw: the axis grows past 4.
-    w.trialIndex = 5;
-    w.trendY[1] = 6;
-    w.trendPoints[1].setY(6);
-    w.plotTrend();
-    QCOMPARE(rangeOf(w.trendAxisY), QPointF(0, 6));
-    QCOMPARE(w.trendSeries->at(1), QPointF(2, 6));
-    // A new session of one file starts from zero.
-    w.nTokens = 1;
-    w.trialIndex = 0;
-    w.plotTrend();
-    QCOMPARE(w.trendSeries->pointsVector(), QVector<QPointF> { QPointF(1, 0) });
-    QCOMPARE(rangeOf(w.trendAxisX), QPointF(1, 1));
-    QCOMPARE(rangeOf(w.trendAxisY), QPointF(0, 4));
-}
+        w.nTokens = 3;
+        w.plotTrend();
+        QCOMPARE(w.trendSeries->count(), 3);
+        QCOMPARE(rangeOf(w.trendAxisX), QPointF(1, 3));
+        QCOMPARE(rangeOf(w.trendAxisY), QPointF(0, 4));
+        // The trial loop's side of six "Mother" answers, then the redraw: the axis grows past 4.
+        w.trialIndex = 5;
+        w.trendY[1] = 6;
+        w.trendPoints[1].setY(6);
+        w.plotTrend();
+        QCOMPARE(rangeOf(w.trendAxisY), QPointF(0, 6));
+        QCOMPARE(w.trendSeries->at(1), QPointF(2, 6));
+        // A new session of one file starts from zero.
+        w.nTokens = 1;
+        w.trialIndex = 0;
+        w.plotTrend();
+        QCOMPARE(w.trendSeries->pointsVector(), QVector<QPointF> { QPointF(1, 0) });
+        QCOMPARE(rangeOf(w.trendAxisX), QPointF(1, 1));
+        QCOMPARE(rangeOf(w.trendAxisY), QPointF(0, 4));
+    }
+};
 
 QTEST_MAIN(TestCharts)
 #include "test_charts.moc"

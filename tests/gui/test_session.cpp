@@ -1,8 +1,12 @@
 #include "app/mainwindow.h"
+#include "trial/answerscoring.h"
+#include "trial/resultfiles.h"
+#include "trial/scoring.h"
 #include "trial/subjectwindow.h"
 
 #include "tests/gui/sessiondriver.h"
 
+#include <QAudioDeviceInfo>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPointer>
@@ -31,10 +35,6 @@ QString readAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-QString g6(double v)
-{
-    return QString::number(v, 'g', 6);
 }
 } // namespace
 
@@ -105,46 +105,30 @@ class TestSession : public QObject
             QVERIFY(!sw->pushButtonChoice2->isEnabled() && !sw->pushButtonChoice4->isEnabled());
         }
     }
-    // The files as expected from the answers given and the reaction times the
-    // entries file reports.
+    // The records and entries files as the core (tested on its own) makes them
+    // from the answers given and the reaction times the entries file reports.
     void checkResultFiles(const QString &name, const QString &folder, int nTimes,
                           bool feedBack = true, bool autoPlay = true)
     {
         const QStringList entryLines = readAll(out + name + "_entries.txt").split('\n');
         QCOMPARE(entryLines.size(), answeredFiles.size() + 1);
-        QString entries = "filename\tstim\tresp\tcorrectness\trt";
-        QMap<QString, QVector<QPair<bool, double>>> perToken;
+        QVector<TokenRecord> tokens;
+        for (const QString &token : kTokens)
+            tokens.append(TokenRecord(folder, token));
+        QVector<TrialEntry> entries(answeredFiles.size());
         for (int k = 0; k < answeredFiles.size(); ++k) {
             bool ok = false;
             const double rt = entryLines[k + 1].section('\t', 4).toDouble(&ok);
             QVERIFY2(ok && rt >= 0 && rt < kSoundTimeoutMs && rt == std::floor(rt),
                      qPrintable(entryLines[k + 1]));
             const QString &file = answeredFiles[k];
-            const bool mother = answeredMother[k];
-            entries += QString("\n%1\t%2\t%3\t%4\t%5")
-                               .arg(file, isMother(file) ? "mother" : "stranger",
-                                    mother ? "mother" : "stranger")
-                               .arg(int(isMother(file) == mother))
-                               .arg(g6(rt));
-            perToken[file].append({ mother, rt });
+            entries[k].fileName = file;
+            scoreAnswer(entries[k], tokens[kTokens.indexOf(file)], answeredMother[k], rt, file,
+                        "SUB001");
         }
-        QCOMPARE(readAll(out + name + "_entries.txt"), entries);
-
-        QString records = "filename\tnMother\tnStranger\trt\trt_correct\trt_incorrect";
-        for (const QString &token : kTokens) {
-            int n = 0, nMother = 0, nRight = 0;
-            double all = 0, right = 0;
-            for (const auto &a : perToken.value(token)) {
-                ++n, nMother += a.first, all += a.second;
-                if (a.first == isMother(token))
-                    ++nRight, right += a.second;
-            }
-            records += QString("\n%1\t%2\t%3\t").arg(token).arg(nMother).arg(n - nMother)
-                    + g6(n ? all / n : 0) + '\t' + g6(nRight ? right / nRight : 0) + '\t'
-                    + g6(n > nRight ? (all - right) / (n - nRight) : 0);
-        }
-        QCOMPARE(readAll(out + name + ".txt"), records);
-
+        computeTokenAverages(tokens, "SUB001");
+        QCOMPARE(readAll(out + name + "_entries.txt"), entriesFileText(entries));
+        QCOMPARE(readAll(out + name + ".txt"), recordsFileText(tokens));
         QCOMPARE(readAll(out + name + "_parameters.txt"),
                  QString("fs: 48000\nalwaysPlotEntireWaveformFlag: 1\nupperFrequencyToPlot: "
                          "2000\noutputFilePath: %1\nwavFilePath: %2\nsubCode: SUB001\n"
@@ -190,6 +174,8 @@ private slots:
         QVERIFY(QDir().mkpath(tokenFolder) && QDir().mkpath(out));
         for (int i = 0; i < kTokens.size(); ++i)
             QVERIFY(writeWav(tokenFolder + '/' + kTokens[i], offsetTone(4800, 440 + 220 * i)));
+        QVERIFY2(QAudioDeviceInfo::defaultOutputDevice().deviceName() == "null",
+                 "the default output is not the null sink: is the test sound server running?");
         QVERIFY2(QFile::exists("correct.png") && QFile::exists("incorrect.png"),
                  "the feedback images belong in the working directory");
     }
