@@ -1,0 +1,233 @@
+#include "app/mainwindow.h"
+#include "trial/subjectwindow.h"
+
+#include "tests/gui/sessiondriver.h"
+
+#include <QCheckBox>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace sessiondriver;
+
+namespace {
+const int kSoundTimeoutMs = 10000;
+const QStringList kTokens = { "voice001_a.wav", "voice002_b.wav", "voice003_c.wav" };
+const char kTrialHeader[] = "subject\tsession_type\tsession\ttrial\tfilename\tstim\tresp\t"
+                            "correctness\trt\tfeedback\tautoplay";
+const char kTokenHeader[] = "subject\tsession_type\tsession\tfilename\tstim\tn_mother\t"
+                            "n_stranger\trt\trt_correct\trt_incorrect\tfeedback\tautoplay";
+
+// Checks a table as pandas and R would load it: the header, then every column
+// of the given type ("NA" allowed where the type is "float?").
+const char kPythonCheck[] = R"(
+import csv, sys
+types = dict(a.split('=') for a in sys.argv[3:])
+with open(sys.argv[1], newline='') as f:
+    rows = list(csv.reader(f, delimiter='\t', quoting=csv.QUOTE_NONE, strict=True))
+assert rows and '\t'.join(rows[0]) == sys.argv[2], rows[:1]
+for row in rows[1:]:
+    assert len(row) == len(rows[0]), row
+    for name, value in zip(rows[0], row):
+        kind = types.get(name, 'str')
+        if kind == 'float?' and value == 'NA':
+            continue
+        {'int': int, 'float': float, 'float?': float, 'str': str}[kind](value)
+print(len(rows) - 1)
+)";
+
+QStringList readLines(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n')
+                                          : QStringList();
+}
+
+struct Run
+{
+    int status = -1;
+    QString out, err;
+};
+
+Run runProgram(const QString &program, const QStringList &args)
+{
+    QProcess process;
+    process.start(program, args);
+    Run run;
+    if (process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit)
+        run.status = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+} // namespace
+
+// Sessions saved by the real windows, collected by tellwyn-tokens into the
+// tables researchers load into R or pandas.
+class TestCollect : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir workDir;
+    QString tokenFolder, out;
+    MainWindow *w = nullptr;
+    DialogPilot *pilot = nullptr;
+
+    // Prepares a session, "Go", "I am ready", then answers the first trials,
+    // "Mother" and "Stranger" in turn; saves as saveAs when they are all.
+    void runSession(QPushButton *prepareButton, int sesNum, bool feedBack, int answers,
+                    const QString &saveAs = QString())
+    {
+        w->lineEditSesNum->setText(QString::number(sesNum));
+        w->lineEditNTimes->setText("1");
+        w->checkBoxFeedBack->setChecked(feedBack);
+        pilot->chooseFolder(tokenFolder);
+        prepareButton->click();
+        QVERIFY2(pilot->clean() && w->pushButtonGo->isEnabled(), pilot->errors());
+        if (!saveAs.isEmpty())
+            pilot->saveAs(saveAs);
+        w->pushButtonGo->click();
+        SubjectWindow *sw = w->subjectWindow;
+        sw->pushButtonIAmReady->click();
+        for (int k = 0; k < answers; ++k) {
+            QTRY_VERIFY_WITH_TIMEOUT(sw->pushButtonChoice2->isEnabled(), kSoundTimeoutMs);
+            (k % 2 ? sw->pushButtonChoice4 : sw->pushButtonChoice2)->click();
+        }
+    }
+    // Closes the subject window, confirmed, and sees every dialog answered.
+    void closeSubjectWindow()
+    {
+        pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
+        w->subjectWindow->close();
+        QTRY_VERIFY2(pilot->clean(), pilot->errors());
+        QVERIFY(w->isEnabled());
+    }
+    Run collect(const QStringList &args)
+    {
+        return runProgram(QDir::current().filePath("tellwyn-tokens"),
+                          QStringList("collect") + args);
+    }
+    // The table parses with Python's csv module, with these column types.
+    void checkParses(const QString &table, const char *header, const QStringList &types, int rows)
+    {
+        const Run python =
+                runProgram("python3", QStringList { "-c", kPythonCheck, table, header } + types);
+        QVERIFY2(python.status == 0, qPrintable(python.err));
+        QCOMPARE(python.out.trimmed().toInt(), rows);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        tokenFolder = workDir.filePath("tokens");
+        out = workDir.filePath("results") + '/';
+        QVERIFY(QDir().mkpath(tokenFolder));
+        for (int i = 0; i < kTokens.size(); ++i)
+            QVERIFY(writeWav(tokenFolder + '/' + kTokens[i], offsetTone(4800, 440 + 220 * i)));
+        QVERIFY(QFile::exists("tellwyn-tokens"));
+    }
+
+    void collectsSavedSessions()
+    {
+        w = new MainWindow;
+        w->show();
+        pilot = new DialogPilot;
+        auto done = qScopeGuard([this] { delete pilot, delete w; });
+        w->lineEditSubCode->setText("SUB001");
+
+        // A whole practice session numbered 2, then an experiment numbered 1
+        // that the subject window ends after two answers: sorted by session
+        // type first, and the early one holds the answers given.
+        runSession(w->pushButtonPractice, 2, true, 3, out + "a/run.txt");
+        QTRY_VERIFY2(pilot->clean(), pilot->errors());
+        closeSubjectWindow();
+        runSession(w->pushButtonExperiment, 1, false, 2);
+        pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
+        pilot->answerBox("Question", QMessageBox::Yes);
+        pilot->saveAs(out + "b/deep/early.txt");
+        w->subjectWindow->close();
+        QTRY_VERIFY2(pilot->clean(), pilot->errors());
+
+        // A copy of the first set cut short while copied, and one without its
+        // records file: both named and left out whole.
+        const QStringList files = { "run.txt", "run_entries.txt", "run_parameters.txt" };
+        for (const char *dir : { "cut", "missing" }) {
+            QVERIFY(QDir().mkpath(out + dir));
+            for (const QString &name : files)
+                QVERIFY(QFile::copy(out + "a/" + name, out + dir + '/' + name));
+        }
+        const QString cutEntries = readLines(out + "cut/run_entries.txt").join('\n');
+        QFile cut(out + "cut/run_entries.txt");
+        QVERIFY(cut.resize(cutEntries.lastIndexOf('\t', cutEntries.lastIndexOf('\t') - 1)));
+        QVERIFY(QFile::remove(out + "missing/run.txt"));
+
+        // The expected tables, from the files the sessions wrote.
+        QString trials = QString(kTrialHeader) + '\n', tokens = QString(kTokenHeader) + '\n';
+        const QVector<QStringList> sets = { { "a/run", "practice\t2", "1\t1" },
+                                            { "b/deep/early", "experiment\t1", "0\t1" } };
+        for (const QStringList &set : sets) {
+            const QString prefix = "SUB001\t" + set[1] + '\t';
+            const QStringList entries = readLines(out + set[0] + "_entries.txt").mid(1);
+            for (int i = 0; i < entries.size(); ++i)
+                trials +=
+                        prefix + QString::number(i + 1) + '\t' + entries[i] + '\t' + set[2] + '\n';
+            for (const QString &line : readLines(out + set[0] + ".txt").mid(1)) {
+                QStringList f = line.split('\t');
+                const bool mother = f[0].contains("001");
+                const int nRight = mother ? f[1].toInt() : f[2].toInt();
+                const int nWrong = mother ? f[2].toInt() : f[1].toInt();
+                f.insert(1, mother ? "mother" : "stranger");
+                f[4] = nRight + nWrong ? f[4] : "NA";
+                f[5] = nRight ? f[5] : "NA";
+                f[6] = nWrong ? f[6] : "NA";
+                tokens += prefix + f.join('\t') + '\t' + set[2] + '\n';
+            }
+        }
+        QCOMPARE(trials.count('\n'), 1 + 3 + 2);
+        QVERIFY2(tokens.contains("\tNA\t"), "the early session left a token unanswered");
+
+        const Run all = collect({ out, "-o", out + "trials.tsv" });
+        QCOMPARE(all.status, 1);
+        QCOMPARE(readLines(out + "trials.tsv").join('\n'), trials);
+        QVERIFY2(all.err.contains("skipped " + out
+                                  + "cut/run: run_entries.txt line 4: 3 columns "
+                                    "instead of 5\n")
+                         && all.err.contains("skipped " + out + "missing/run: run.txt is missing\n")
+                         && all.err.contains(out + "b/deep/early: 2 of 3 trials")
+                         && all.err.contains("collected 5 trials of 2 sessions; 2 left out"),
+                 qPrintable(all.err));
+        checkParses(out + "trials.tsv", kTrialHeader,
+                    { "session=int", "trial=int", "correctness=int", "rt=float", "feedback=int",
+                      "autoplay=int" },
+                    5);
+
+        const Run perToken = collect({ "--per-token", out + "a", out + "b" });
+        QCOMPARE(perToken.status, 0);
+        QCOMPARE(perToken.out, tokens);
+        QFile table(out + "tokens.tsv");
+        QVERIFY(table.open(QIODevice::WriteOnly) && table.write(perToken.out.toUtf8()) > 0);
+        table.close();
+        checkParses(table.fileName(), kTokenHeader,
+                    { "session=int", "n_mother=int", "n_stranger=int", "rt=float?",
+                      "rt_correct=float?", "rt_incorrect=float?", "feedback=int", "autoplay=int" },
+                    6);
+
+        // A table that cannot be written leaves nothing behind.
+        QCOMPARE(collect({ out + "a", "-o", out + "a" }).status, 3);
+        QCOMPARE(QDir(out + "a").entryList(QDir::Files).size(), 3);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+    QDir(home.path()).mkpath("Desktop");
+    QApplication app(argc, argv);
+    TestCollect test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_collect.moc"
