@@ -1,39 +1,15 @@
-#include "app/sessionparameters.h"
 #include "app/windowgeometry.h"
 
 #include <QtTest>
 
-// The arithmetic of the session record and the window sizes. The output file
-// name and folder are checked through the controls by the main window test.
+// The size and place of the windows on the screen. The output file name and
+// folder are checked through the controls by the main window test, the plot
+// length rule through the charts by the chart test.
 class TestSessionParameters : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void plotLength_data()
-    {
-        QTest::addColumn<bool>("entire");
-        QTest::addColumn<double>("durationToPlot");
-        QTest::addColumn<int>("nSamples");
-        QTest::addColumn<int>("points");
-        QTest::addColumn<double>("duration");
-        QTest::newRow("longer token, part shown") << false << 0.1 << 12000 << 4800 << 0.1;
-        QTest::newRow("longer token, flag shows whole") << true << 0.1 << 12000 << 12000 << 0.25;
-        QTest::newRow("shorter token always whole") << false << 0.25 << 2400 << 2400 << 0.05;
-    }
-    void plotLength()
-    {
-        SessionParameters p;
-        QFETCH(bool, entire);
-        QFETCH(double, durationToPlot);
-        QFETCH(int, nSamples);
-        p.alwaysPlotEntireWaveformFlag = entire;
-        p.durationToPlot = durationToPlot;
-        p.nSamples = nSamples;
-        applyPlotLengthRule(p);
-        QTEST(p.nSamplesToPlot, "points");
-        QTEST(p.durationToPlot, "duration");
-    }
     void windowGeometry_data()
     {
         QTest::addColumn<QPoint>("current"); // null: centred
