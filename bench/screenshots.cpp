@@ -1,17 +1,23 @@
-// Pictures of the main window for reviewers and the README: as it starts, and
-// after "Practice" has prepared a session from a token folder.
+// Pictures for reviewers and the README: the main window as it starts and
+// after "Practice" has prepared a session from a token folder; the subject
+// window waiting for the first answer, and showing the feedback on it.
 //
-// Run (scripts/screenshot does this): QT_QPA_PLATFORM=offscreen
-//   ./screenshots OUTPUT_FOLDER TOKEN_FOLDER
-// Writes OUTPUT_FOLDER/main-window-start.png and main-window-prepared.png.
+// Run (scripts/screenshot does this, with a sound server and a neutral HOME):
+//   QT_QPA_PLATFORM=offscreen ./screenshots OUTPUT_FOLDER TOKEN_FOLDER
+// Writes OUTPUT_FOLDER/main-window-start.png, main-window-prepared.png,
+// subject-window-answer.png and subject-window-feedback.png. The feedback
+// images are found in the working directory, as the program finds them.
 // The folder dialog is answered by a timer, as a person would: go to the
 // token folder, accept. Any other dialog is printed and dismissed, and the
 // run then fails.
 
 #include "app/mainwindow.h"
+#include "trial/scoring.h"
+#include "trial/subjectwindow.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -24,6 +30,9 @@ namespace {
 // The main window's size on a 1920 x 1040 desktop (the offscreen screen is smaller).
 const int kWindowWidth = 1536;
 const int kWindowHeight = 936;
+// The subject window's: 40 % of that desktop.
+const int kSubjectWidth = 768;
+const int kSubjectHeight = 416;
 const int kPilotTickMs = 50;
 const int kGiveUpMs = 30000;
 
@@ -33,6 +42,16 @@ bool savePicture(QWidget &w, const QString &path)
     const bool saved = w.grab().save(path);
     std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
     return saved;
+}
+
+// Lets the event loop run until ready() holds; false after timeoutMs.
+template<typename Condition>
+bool waitFor(Condition ready, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!ready() && !deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return ready();
 }
 } // namespace
 
@@ -93,5 +112,24 @@ int main(int argc, char *argv[])
         ok = false;
     }
     ok = savePicture(w, outputFolder + QStringLiteral("/main-window-prepared.png")) && ok;
+    if (!ok)
+        return 1;
+
+    // The subject's side: "Go", "I am ready", the first sound, then the
+    // right answer with its feedback image.
+    w.pushButtonGo->click();
+    SubjectWindow *sw = w.subjectWindow;
+    sw->resize(kSubjectWidth, kSubjectHeight);
+    sw->pushButtonIAmReady->click();
+    if (!waitFor([sw] { return sw->pushButtonChoice2->isEnabled(); }, kGiveUpMs)) {
+        std::fprintf(stderr,
+                     "screenshots: the first sound did not end; is there a sound output?\n");
+        return 1;
+    }
+    ok = savePicture(*sw, outputFolder + QStringLiteral("/subject-window-answer.png"));
+    const bool mother = isMotherToken(sw->wavFileName, w.parameters.subCode);
+    (mother ? sw->pushButtonChoice2 : sw->pushButtonChoice4)->click();
+    ok = savePicture(*sw, outputFolder + QStringLiteral("/subject-window-feedback.png")) && ok;
+    w.stopSession(); // no sound left playing while the windows go
     return ok ? 0 : 1;
 }
