@@ -19,6 +19,7 @@ const int kTrendChartMinimumWidth = 400;
 const double kSpectrumAxisTop = 1.0;
 const double kTrendAxisTop = 4.0;
 const int kTrendTickCount = 2;
+const int kMaxTrendTicks = 50;
 const double kWaveformPenWidth = 1.0;
 
 struct GridCell
@@ -31,6 +32,18 @@ struct GridCell
 const GridCell kWaveformCell = { 0, 0, 1, 1 };
 const GridCell kSpectrumCell = { 1, 0, 1, 1 };
 const GridCell kTrendCell = { 2, 0, 1, 2 };
+
+// The smallest tick step of 1, 2 or 5 times a power of ten that gives at
+// most kMaxTrendTicks ticks over nTokens sound files.
+double trendTickStep(int nTokens)
+{
+    for (double decade = 1;; decade *= 10) {
+        for (double factor : { 1.0, 2.0, 5.0 }) {
+            if (nTokens / (factor * decade) <= kMaxTrendTicks)
+                return factor * decade;
+        }
+    }
+}
 
 QValueAxis *newAxis(const QString &title, const QFont &labelsFont, const QFont &titleFont)
 {
@@ -174,7 +187,16 @@ void MainWindow::plotTrend()
         resetTrend(nTokens, trendX, trendY, trendPoints);
         trendAxisX->setRange(1, nTokens);
         trendAxisX->setLabelFormat(QStringLiteral("%g"));
-        trendAxisX->setTickCount(nTokens);
+        // One labelled tick per sound file while the labels fit. Thousands
+        // of labels would freeze the window for seconds at every layout.
+        if (nTokens <= kMaxTrendTicks) {
+            trendAxisX->setTickType(QValueAxis::TicksFixed);
+            trendAxisX->setTickCount(nTokens);
+        } else {
+            trendAxisX->setTickType(QValueAxis::TicksDynamic);
+            trendAxisX->setTickAnchor(0);
+            trendAxisX->setTickInterval(trendTickStep(nTokens));
+        }
     }
     trendSeries->replace(trendPoints);
     trendAxisY->setRange(0, trendAxisTop(trendY, trendRange));
