@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -210,6 +211,7 @@ bool SessionJournal::start(const QString &folder, const SessionParameters &p)
     }
     journalPath = path;
     syncFolder(folder);
+    syncFolder(QFileInfo(folder).path()); // the folder itself may be new
     return writeLine(journalSessionLine(p, now));
 }
 

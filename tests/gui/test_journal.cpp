@@ -94,10 +94,11 @@ private slots:
 
         QProcess child;
         QStringList reports;
-        connect(&child, &QProcess::readyReadStandardOutput, [&] {
+        auto readReports = [&] {
             while (child.canReadLine())
                 reports << QString::fromUtf8(child.readLine()).chopped(1);
-        });
+        };
+        connect(&child, &QProcess::readyReadStandardOutput, readReports);
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QCoreApplication::applicationFilePath(), { kChildOption, tokenFolder });
         QVERIFY(child.waitForStarted());
@@ -120,6 +121,7 @@ private slots:
         ::kill(pid_t(child.processId()), SIGKILL);
         QVERIFY(child.waitForFinished());
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        readReports();
         const int answered = journalAnswers();
         QCOMPARE(answered, reports.size());
 
