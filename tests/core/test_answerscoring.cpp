@@ -85,7 +85,6 @@ private slots:
             QTest::newRow(name) << threshold << rt << index << QString(text);
         };
         row("frequency", 0.25, 0, 0, "Frequency Difference = 25 %,   Reaction Time = 0 ms");
-        row("modulation", 0.5, 812.5, 1, "Modulation Threshold = 50 %,   Reaction Time = 812.5 ms");
         row("no prefix", 0.25, 0, 2, "25 %,   Reaction Time = 0 ms");
         row("six digits, exponent", 0.0123456, 1234567, 0,
             "Frequency Difference = 1.23456 %,   Reaction Time = 1.23457e+06 ms");

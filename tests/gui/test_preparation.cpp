@@ -106,14 +106,11 @@ private slots:
                                    { { "good1.wav", ramp16(48000, 1, 100) },
                                      { "good2.wav", ramp16(48000, 1, 100) },
                                      { "rate.wav", ramp16(22050, 1, 100) },
-                                     { "text.wav", QByteArray(100, 'x') },
-                                     { "three.wav", ramp16(48000, 3, 100) },
-                                     { "empty.wav", ramp16(48000, 1, 0) } }));
+                                     { "text.wav", QByteArray(100, 'x') } }));
         pilot->answerBox("Warning", QMessageBox::Ok);
         practice("1");
         const QString warning = pilot->boxTexts.value(0);
-        for (const char *line : { "empty.wav: no samples", "rate.wav: sampling rate 22050 Hz",
-                                  "text.wav: Not a WAV file", "three.wav: 3 channels" })
+        for (const char *line : { "rate.wav: sampling rate 22050 Hz", "text.wav: Not a WAV file" })
             QVERIFY2(warning.contains(line), line);
         QVERIFY(!warning.contains("good"));
         verifyPrepared(0, 0);
