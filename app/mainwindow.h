@@ -214,8 +214,8 @@ public:
     void queueSound(qint64 dueNs);
     bool startSessionOutput();
     QTimer *soundEndTimer = nullptr; // child of this window
-    qint64 soundOnsetNs = -1; // the queued sound at the sink, once placed
-    qint64 soundEndNs = -1;
+    qint64 soundFirstFrame = -1; // the queued sound in the stream, once placed
+    qint64 soundEndFrame = -1; // the frame after its last
     // Stops the session with a warning to the experimenter and offers its
     // answers for saving; the subject window shows "Done".
     void abortSession(const QString &reason);
@@ -261,7 +261,7 @@ public slots:
     void updateMainwindow(int response);
     void playOneSound();
     void handleAudioStateChanged(QAudio::State audioState);
-    void soundPlaced(qint64 onsetNs, qint64 endNs);
+    void soundPlaced(qint64 firstFrame, qint64 endFrame);
     void soundEnded();
     void comboBoxSesType_currentIndexChanged(int);
     void comboBoxSoundType_currentIndexChanged(int);

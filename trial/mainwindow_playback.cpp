@@ -14,7 +14,7 @@
 // a stream of silence in which each sound is placed at the frame that reaches
 // the sink at its due time (SoundStream). A new output per sound would start
 // each sound a feed tick and a pre-buffering later, with their jitter. The
-// stream tells in advance when a sound starts and ends at the sink;
+// stream tells when a sound's first and last frames leave for the sink;
 // soundPlaying(1), soundPlaying(-1) and the reaction-time clock follow those
 // times, not the moment the program handed the samples over.
 
@@ -42,10 +42,8 @@ void MainWindow::queueSound(qint64 dueNs)
     const QVector<double> samples = signal;
     delete audioBytes;
     audioBytes = new QByteArray(playbackBytes(samples, parameters.nSamples));
-    soundOnsetNs = soundEndNs = -1;
-    if (audioBytes->isEmpty())
-        soundOnsetNs = soundEndNs = dueNs; // nothing to play: over when due
-    else
+    soundFirstFrame = soundEndFrame = -1;
+    if (!audioBytes->isEmpty())
         audioBuffer->queueSound(*audioBytes, dueNs);
 }
 
@@ -74,10 +72,10 @@ bool MainWindow::startSessionOutput()
     return true;
 }
 
-void MainWindow::soundPlaced(qint64 onsetNs, qint64 endNs)
+void MainWindow::soundPlaced(qint64 firstFrame, qint64 endFrame)
 {
-    soundOnsetNs = onsetNs;
-    soundEndNs = endNs;
+    soundFirstFrame = firstFrame;
+    soundEndFrame = endFrame;
 }
 
 void MainWindow::playOneSound()
@@ -90,10 +88,12 @@ void MainWindow::playOneSound()
                         "The session stops here."));
         return;
     }
-    // Due now; if the stream has not placed the sound yet, or placed it
-    // later, the start is announced when it reaches the sink.
-    if (soundOnsetNs < 0 || msUntil(soundOnsetNs) > 0) {
-        playbackTimer->start(soundOnsetNs < 0 ? 1 : msUntil(soundOnsetNs));
+    // Due now. A sound the stream has not placed yet, or placed later, is
+    // announced when it reaches the sink; a token without samples is over.
+    const bool placed = soundFirstFrame >= 0;
+    const bool silent = !audioBytes || audioBytes->isEmpty();
+    if (!silent && (!placed || msUntil(audioBuffer->frameTimeNs(soundFirstFrame)) > 0)) {
+        playbackTimer->start(placed ? msUntil(audioBuffer->frameTimeNs(soundFirstFrame)) : 1);
         return;
     }
     ++nPlays;
@@ -104,23 +104,30 @@ void MainWindow::playOneSound()
         soundEndTimer->setTimerType(Qt::PreciseTimer);
         connect(soundEndTimer, SIGNAL(timeout()), this, SLOT(soundEnded()));
     }
-    soundEndTimer->start(msUntil(soundEndNs));
+    soundEndTimer->start(placed ? msUntil(audioBuffer->frameTimeNs(soundEndFrame)) : 0);
 }
 
 void MainWindow::soundEnded()
 {
+    // Where the last frame went is asked again now: a stall of the output
+    // since the sound was placed has moved it.
+    const qint64 now = SoundStream::steadyNowNs();
+    const qint64 endNs = soundEndFrame >= 0 ? audioBuffer->frameTimeNs(soundEndFrame) : now;
+    if (msUntil(endNs) > 0) {
+        soundEndTimer->start(msUntil(endNs));
+        return;
+    }
     delete audioBytes; // played
     audioBytes = nullptr;
     if (nPlays != nPlaysPerTrial)
         return;
     // The clock runs from the moment the last sample left for the sink; this
     // timer fires a little after it, and the difference is kept beside it.
-    const qint64 now = SoundStream::steadyNowNs();
     if (clockStarts++ == 0)
         elapsedTimer->start();
     else
         elapsedTimer->restart();
-    reactionClockLagNs = now - soundEndNs;
+    reactionClockLagNs = now - endNs;
     emit soundPlaying(kSoundOver);
 }
 

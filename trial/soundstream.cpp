@@ -92,8 +92,7 @@ qint64 SoundStream::readData(char *data, qint64 maxSize)
         const qint64 due = std::llround((soundDueNs - originNs) * rate / kNsPerSecond);
         if (due < framesOut + frames) {
             soundStart = qMax(due, framesOut);
-            const qint64 soundFrames = sound.size() / frameBytes;
-            emit soundPlaced(frameTimeNs(soundStart), frameTimeNs(soundStart + soundFrames));
+            emit soundPlaced(soundStart, soundStart + sound.size() / frameBytes);
         }
     }
     if (soundStart >= 0) {

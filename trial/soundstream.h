@@ -50,10 +50,11 @@ public:
     qint64 framesHandedOut() const { return framesOut; }
 
     // The sound (bytes as the output plays them, whole frames) to start at
-    // dueNs; it replaces a sound that has not started. Its start frame is
-    // fixed when the stream reaches it: soundPlaced then tells when it starts
-    // and ends at the sink. A sound due before the frames still unread starts
-    // at the first of them.
+    // dueNs; it replaces a sound that has not started. Its first frame is
+    // fixed when the stream reaches it: soundPlaced then gives its first frame
+    // and the frame after its last, whose times frameTimeNs tells; asked
+    // again later, it also reflects a stall of the output. A sound due before
+    // the frames still unread starts at the first of them.
     void queueSound(const QByteArray &bytes, qint64 dueNs);
     void cancelSound();
     bool soundPending() const { return !sound.isEmpty(); }
@@ -61,7 +62,7 @@ public:
     static qint64 steadyNowNs();
 
 signals:
-    void soundPlaced(qint64 onsetNs, qint64 endNs);
+    void soundPlaced(qint64 firstFrame, qint64 endFrame);
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override;

@@ -66,8 +66,9 @@ private slots:
         expected.replace((startFrame - 10000) * 4, sound.size(), sound);
         QCOMPARE(out.toHex(), expected.toHex());
         QCOMPARE(placed.size(), 1);
-        QCOMPARE(placed[0][0].toLongLong(), onsetMs * ms);
-        QCOMPARE(placed[0][1].toLongLong(), (onsetMs + 5) * ms);
+        QCOMPARE(placed[0][0].toLongLong(), qint64(startFrame));
+        QCOMPARE(placed[0][1].toLongLong(), qint64(startFrame + 5));
+        QCOMPARE(stream.frameTimeNs(startFrame), onsetMs * ms);
         QVERIFY(!stream.soundPending());
     }
 };
