@@ -133,7 +133,11 @@ private slots:
         w = new MainWindow;
         w->show();
         pilot = new DialogPilot;
-        auto done = qScopeGuard([this] { delete pilot, delete w; });
+        auto done = qScopeGuard([this] {
+            // The session's audio objects go first, as the program's event loop lets them.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            delete pilot, delete w;
+        });
         w->lineEditSubCode->setText("SUB001");
 
         // A whole practice session numbered 2, then an experiment numbered 1
