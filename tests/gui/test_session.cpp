@@ -162,7 +162,8 @@ class TestSession : public QObject
         }
         w->subjectWindow->close();
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
-        QVERIFY(!w->subjectWindow->isVisible() && w->isEnabled() && !w->pushButtonGo->isEnabled());
+        QVERIFY(!w->subjectWindow->isVisible() && w->isEnabled() && !w->pushButtonGo->isEnabled()
+                && w->pushButtonExperiment->isEnabled());
         QVERIFY(!(w->playbackTimer && w->playbackTimer->isActive()) && !w->audioOutput);
     }
 
@@ -218,7 +219,8 @@ private slots:
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
         sw->pushButtonDone->click();
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
-        QVERIFY(w->isEnabled() && !w->pushButtonGo->isEnabled());
+        QVERIFY(w->isEnabled() && !w->pushButtonGo->isEnabled()
+                && w->pushButtonExperiment->isEnabled());
     }
     // What reaches the null sink is the token itself. Playback runs at the
     // sink's own rate and format (48 kHz float) at full volume, so PulseAudio
