@@ -46,14 +46,18 @@ build() {
 # playback format (float32 mono 48 kHz) as the default output. norewinds keeps
 # a capture of its monitor sample-exact. Exports PULSE_SERVER for the programs
 # started afterwards; stop_sound_server ends it (use it in an EXIT trap).
+# "start_sound_server default" keeps PulseAudio's default latency settings
+# instead: rewinds allowed, a monitor reader that asks for no small latency.
 start_sound_server() {
+    local sink_options="norewinds=1" reader_latency="--latency-msec=10"
+    [ "${1:-}" = default ] && sink_options="" reader_latency=""
     PULSE_DIR=$(mktemp -d /tmp/tellwyn-pulse.XXXXXX)
     export XDG_RUNTIME_DIR="$PULSE_DIR"
     export PULSE_SERVER="unix:$PULSE_DIR/native"
     pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
         --log-target=file:"$PULSE_DIR/pulse.log" --log-level=notice \
         -L "module-native-protocol-unix socket=$PULSE_DIR/native auth-anonymous=1" \
-        -L "module-null-sink sink_name=null rate=48000 channels=1 format=float32le norewinds=1" &
+        -L "module-null-sink sink_name=null rate=48000 channels=1 format=float32le $sink_options" &
     PULSE_PID=$!
     for _ in $(seq 100); do
         pactl info >/dev/null 2>&1 && break
@@ -67,7 +71,7 @@ start_sound_server() {
     pactl set-default-sink null
     # A null sink alone runs in 2-second blocks; a reader with a small latency
     # on its monitor makes it report the end of a sound within a few tens of ms.
-    parec --device=null.monitor --latency-msec=10 --raw >/dev/null &
+    parec --device=null.monitor $reader_latency --raw >/dev/null &
     READER_PID=$!
     echo "PulseAudio up: $(pactl info | grep -E '^Default Sink')"
 }
