@@ -7,6 +7,7 @@ BUILD_DIR=${BUILD_DIR:-$ROOT/build}
 RUN_PACKAGES=(cmake g++ make pkg-config qtbase5-dev libqt5charts5-dev qtmultimedia5-dev
     libqt5multimedia5-plugins)
 TEST_PACKAGES=(pulseaudio pulseaudio-utils libbenchmark-dev libfftw3-dev)
+TEST_PACKAGES+=(python3)  # test_collect: the tables parse with the csv module
 TEST_PACKAGES+=(clang libclang-rt-14-dev)  # sanitizer build and libFuzzer
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
