@@ -21,7 +21,7 @@ struct FoundFiles
 
 void findFiles(const QString &folder, FoundFiles &found)
 {
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); // hidden ones left out
     while (it.hasNext()) {
         const QFileInfo info(it.next());
         const QString path = info.canonicalFilePath();

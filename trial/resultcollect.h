@@ -17,10 +17,10 @@ struct CollectedSets
     QStringList notes; // read, but worth knowing: sessions that ended early, repeats
 };
 
-// Finds the result sets under folders (their subfolders too) by their
-// parameters files, and reads each. A set with a missing or malformed file is
-// left out whole and named in skipped, as is an entries file with no
-// parameters file and a folder that does not exist.
+// Finds the result sets under folders and their subfolders (hidden files and
+// folders left out) by their parameters files, and reads each. A set with a
+// missing or malformed file is left out whole and named in skipped, as is an
+// entries file with no parameters file and a folder that does not exist.
 CollectedSets collectResultSets(const QStringList &folders);
 
 // One row per trial, tab-separated, with a header line and "\n" after every line:

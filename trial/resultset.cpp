@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QTextStream>
+#include <QTextCodec>
 
 #include <climits>
 #include <cmath>
@@ -49,6 +49,16 @@ bool hasInfix(const QString &fileName, const QString &infix)
     return QFileInfo(fileName).completeBaseName().endsWith(infix);
 }
 
+// The files are written in the encoding of the session's locale: UTF-8 on
+// any current system, which is tried first, else the local 8-bit one.
+QString decode(const QByteArray &bytes)
+{
+    QTextCodec::ConverterState state;
+    const QString text =
+            QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
+    return state.invalidChars == 0 ? text : QString::fromLocal8Bit(bytes);
+}
+
 // The file's lines, or an error. The program writes no line end after the
 // last line; one there is tolerated, an empty line anywhere else is not.
 QString readLines(const QString &path, QStringList &lines)
@@ -59,8 +69,12 @@ QString readLines(const QString &path, QStringList &lines)
         return name + " is missing";
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return name + " cannot be read (" + file.errorString() + ")";
-    QTextStream in(&file);
-    lines = in.readAll().split('\n');
+    const QString text = decode(file.readAll());
+    if (file.error() != QFileDevice::NoError)
+        return name + " cannot be read (" + file.errorString() + ")";
+    if (text.isEmpty())
+        return name + " is empty";
+    lines = text.split('\n');
     if (lines.size() > 1 && lines.last().isEmpty())
         lines.removeLast();
     for (int i = 0; i < lines.size(); ++i) {
