@@ -10,6 +10,8 @@ TEST_PACKAGES=(pulseaudio pulseaudio-utils libbenchmark-dev libfftw3-dev)
 TEST_PACKAGES+=(python3)  # test_collect: the tables parse with the csv module
 TEST_PACKAGES+=(clang libclang-rt-14-dev)  # sanitizer build and libFuzzer
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+PACKAGE_PACKAGES=(dpkg-dev file)  # CPack Debian packages: dpkg-shlibdeps, file
+TEST_PACKAGES+=("${PACKAGE_PACKAGES[@]}")  # test_package
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
