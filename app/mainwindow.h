@@ -188,6 +188,7 @@ public:
     // Loads the token of trial trialIndex into signal. False when the file
     // could not be read: signal then holds no stale samples of another token.
     bool loadCurrentToken();
+    QString loadProblem; // why the last loadCurrentToken failed
     // Makes samples the current token's: nSamples, the plotted span, the
     // spectrum sizes and the time (ms at fs) of every plotted sample.
     void setCurrentSamples(const QVector<double> &samples);

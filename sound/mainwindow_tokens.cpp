@@ -58,6 +58,7 @@ void MainWindow::createStimOrder()
 bool MainWindow::loadCurrentToken()
 {
     SessionParameters &p = parameters;
+    loadProblem = QStringLiteral("no token for this trial");
     auto noToken = [this]() {
         signal.clear();
         parameters.nSamples = 0;
@@ -79,7 +80,8 @@ bool MainWindow::loadCurrentToken()
     currentWavFile = p.wavFilePath + QLatin1Char('/') + p.wavFileName;
 
     // A failed read leaves the previous token's samples in wav: never use them.
-    QString problem = wav.readWavFile(currentWavFile.toUtf8().constData())
+    QString &problem = loadProblem;
+    problem = wav.readWavFile(currentWavFile.toUtf8().constData())
             ? tokenProblem(wav)
             : QString::fromStdString(wav.lastError);
     // The file may have changed since the session was prepared: at another

@@ -81,8 +81,8 @@ void MainWindow::updateMainwindow(int response)
 void MainWindow::advanceToNextTrial(bool readControls)
 {
     if (!loadCurrentToken()) {
-        abortSession(tr("The sound file\n%1\ncould not be read. The session stops here.")
-                             .arg(QDir::toNativeSeparators(currentWavFile)));
+        abortSession(tr("The sound file\n%1\ncannot be played: %2.\nThe session stops here.")
+                             .arg(QDir::toNativeSeparators(currentWavFile), loadProblem));
         return;
     }
     plotWaveform();
