@@ -4,7 +4,9 @@
 // through the real main window and folder dialog, where it also measures how
 // long the GUI thread went without handling events: a 1 ms heartbeat timer
 // notes the longest gap between its ticks. That gap is what the experimenter
-// sees as a frozen window. Run with QT_QPA_PLATFORM=offscreen; prints figures.
+// sees as a frozen window. Last, the same gap while the trend chart takes an
+// answer, as it does after every trial. Run with QT_QPA_PLATFORM=offscreen;
+// prints figures.
 
 #include "app/mainwindow.h"
 #include "sound/tokenfolder.h"
