@@ -147,6 +147,8 @@ private slots:
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
         closeSubjectWindow();
         runSession(w->pushButtonExperiment, 1, false, 2);
+        if (QTest::currentTestFailed())
+            return;
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
         pilot->answerBox("Question", QMessageBox::Yes);
         pilot->saveAs(out + "b/deep/early.txt");
