@@ -41,6 +41,8 @@ const QStringList kParameterKeys = {
 };
 const QString kRecordsHeader = "filename\tnMother\tnStranger\trt\trt_correct\trt_incorrect";
 const QString kEntriesHeader = "filename\tstim\tresp\tcorrectness\trt";
+// Far above the 23 short lines Tellwyn writes; a larger file is something else.
+const qint64 kMaxParametersFileBytes = 1 << 20;
 const QString kMother = "mother";
 const QString kStranger = "stranger";
 
@@ -114,6 +116,8 @@ bool unfitForTable(const QString &text)
 QString readParameters(const QString &path, ResultSet &set)
 {
     const QString name = QFileInfo(path).fileName();
+    if (QFileInfo(path).size() > kMaxParametersFileBytes)
+        return name + " is too large for a parameters file";
     QStringList lines;
     if (QString error = readLines(path, lines); !error.isEmpty())
         return error;
