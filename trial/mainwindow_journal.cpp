@@ -34,7 +34,7 @@ QString recoveryQuestion(const RecoveredSession &s)
                     .arg(s.answers)
                     .arg(s.trials);
     if (s.damagedLines > 0)
-        text += QObject::tr("(%1 damaged lines of its journal are left out)\n").arg(s.damagedLines);
+        text += QObject::tr("(damaged lines of its journal, left out: %1)\n").arg(s.damagedLines);
     return text
             + QObject::tr("\nDo you want to save these answers now? With No they are kept and "
                           "offered again at the next start.");
@@ -53,7 +53,7 @@ void MainWindow::startJournal()
 
 void MainWindow::journalAnswer(int entryIndex)
 {
-    if (journal.isOpen() && !journal.append(entryIndex + 1, parameters.entries[entryIndex]))
+    if (journal.isWritable() && !journal.append(entryIndex + 1, parameters.entries[entryIndex]))
         warnJournalFailed(journalFolder());
 }
 

@@ -11,11 +11,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPair>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <climits>
 #include <cmath>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -180,18 +183,32 @@ void syncFolder(const QString &folder)
     }
 }
 
-QLockFile *lockFor(const QString &journalPath)
+// Whether path still names the file open as fd (not removed or replaced since).
+bool namesOpenFile(const QString &path, int fd)
 {
-    auto *lock = new QLockFile(journalPath + QStringLiteral(".lock"));
-    lock->setStaleLockTime(0); // held as long as the writing process lives
-    return lock;
+    struct stat opened, named;
+    return ::fstat(fd, &opened) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0
+            && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+// Journals this process has written: never another's unfinished session,
+// even once closed.
+QSet<QString> &journalsOfThisProcess()
+{
+    static QSet<QString> paths;
+    return paths;
+}
+
+bool lockExclusively(int fd)
+{
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
 }
 
 } // namespace
 
 SessionJournal::~SessionJournal()
 {
-    file.close();
+    file.close(); // unlocks; the journal stays
 }
 
 bool SessionJournal::start(const QString &folder, const SessionParameters &p)
@@ -202,17 +219,23 @@ bool SessionJournal::start(const QString &folder, const SessionParameters &p)
     const QString path = folder + QLatin1Char('/')
             + now.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) + QLatin1Char('-')
             + QString::number(QCoreApplication::applicationPid()) + kSuffix;
-    lock.reset(lockFor(path));
-    file.setFileName(path);
-    if (!lock->tryLock(0)
-        || !file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-        lock.reset();
+    // Written under another name and renamed once locked and whole, so no one
+    // looking for unfinished journals can see it unlocked or empty.
+    const QString partial = path + QStringLiteral(".new");
+    file.setFileName(partial);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        return false;
+    writable = lockExclusively(file.handle());
+    if (!writeLine(journalSessionLine(p, now)) || !QFile::rename(partial, path)) {
+        QFile::remove(partial);
+        close();
         return false;
     }
     journalPath = path;
+    journalsOfThisProcess().insert(path);
     syncFolder(folder);
     syncFolder(QFileInfo(folder).path()); // the folder itself may be new
-    return writeLine(journalSessionLine(p, now));
+    return true;
 }
 
 bool SessionJournal::append(int trialNumber, const TrialEntry &entry)
@@ -222,20 +245,22 @@ bool SessionJournal::append(int trialNumber, const TrialEntry &entry)
 
 bool SessionJournal::writeLine(const QByteArray &line)
 {
-    if (!file.isOpen())
-        return false;
-    if (file.write(line) == line.size() && file.flush() && ::fsync(file.handle()) == 0)
-        return true;
-    file.close(); // what is on disk stays; nothing more is written to it
-    return false;
+    // After a failure the file stays open, and so locked: it is this session's.
+    writable = writable && file.write(line) == line.size() && file.flush()
+            && ::fsync(file.handle()) == 0;
+    return writable;
 }
 
 bool SessionJournal::adopt(const QString &path)
 {
     close();
-    lock.reset(lockFor(path));
-    if (!lock->tryLock(0)) {
-        lock.reset();
+    if (journalsOfThisProcess().contains(path))
+        return false;
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    if (!lockExclusively(file.handle()) || !namesOpenFile(path, file.handle())) {
+        file.close();
         return false;
     }
     journalPath = path;
@@ -245,17 +270,15 @@ bool SessionJournal::adopt(const QString &path)
 void SessionJournal::close()
 {
     file.close();
-    lock.reset();
+    writable = false;
     journalPath.clear();
 }
 
 void SessionJournal::remove()
 {
-    file.close();
     if (!journalPath.isEmpty())
         QFile::remove(journalPath);
-    lock.reset(); // deletes the lock file
-    journalPath.clear();
+    close();
 }
 
 QString journalFolder()

@@ -6,8 +6,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QLockFile>
-#include <QScopedPointer>
 #include <QString>
 #include <QStringList>
 
@@ -23,9 +21,10 @@
 // The first line holds everything the parameters file and the records file
 // need (every token, answered or not, in the session's order); each later line
 // is one answer, written and fsync'ed before the next sound is due. A journal
-// left behind is an unfinished session: its lock file names the process that
-// writes it, so a journal whose process is gone can be told from one that
-// another running Tellwyn is still writing.
+// left behind is an unfinished session. Its writer holds an exclusive flock()
+// on it as long as it lives, so a journal whose process is gone (killed,
+// crashed, or the machine stopped) can be told from one that another running
+// Tellwyn is still writing.
 class SessionJournal
 {
 public:
@@ -40,22 +39,22 @@ public:
     // Appends one answered trial (counted from 1) and makes it durable.
     bool append(int trialNumber, const TrialEntry &entry);
     // Takes over a journal left by a process that is gone. False when a running
-    // program still holds it.
+    // program, this one included, wrote it.
     bool adopt(const QString &path);
-    // Stops writing; the file stays.
+    // Stops writing and unlocks; the file stays.
     void close();
-    // Deletes the journal and its lock.
+    // Deletes the journal.
     void remove();
 
-    bool isOpen() const { return file.isOpen(); }
+    bool isWritable() const { return writable; }
     QString path() const { return journalPath; }
 
 private:
     bool writeLine(const QByteArray &line);
 
     QString journalPath;
-    QFile file;
-    QScopedPointer<QLockFile> lock;
+    QFile file; // open, and locked, while this object writes or recovers the journal
+    bool writable = false;
 };
 
 // Where journals live: <generic data location>/Tellwyn/journal, i.e.
