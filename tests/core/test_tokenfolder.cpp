@@ -65,30 +65,21 @@ private slots:
         if (!problem.isEmpty())
             QVERIFY2(result.problems()[0].startsWith(problem), qPrintable(result.problems()[0]));
     }
-    void trialOrderAndEntries_data()
-    {
-        QTest::addColumn<int>("nTokens");
-        QTest::addColumn<int>("nTimes");
-        QTest::addColumn<int>("trials");
-        QTest::newRow("3 tokens twice") << 3 << 2 << 6;
-        QTest::newRow("no repetitions") << 4 << 0 << 0;
-        QTest::newRow("negative repetitions") << 4 << -2 << 0;
-        QTest::newRow("no tokens") << 0 << 3 << 0;
-    }
     void trialOrderAndEntries()
     {
-        QFETCH(int, nTokens);
-        QFETCH(int, nTimes);
-        QFETCH(int, trials);
-        const QVector<int> order = makeTrialOrder(nTokens, nTimes, 12345u);
-        QCOMPARE(order.size(), trials);
-        for (int t = 0; t < nTokens && trials > 0; ++t)
-            QCOMPARE(order.count(t), nTimes);
-        QCOMPARE(makeTrialOrder(nTokens, nTimes, 12345u), order);
-        const QVector<TrialEntry> entries = makeEntries(nTokens, nTimes, "/desk");
-        QCOMPARE(entries.size(), trials);
-        for (const TrialEntry &e : entries)
-            QVERIFY(e.folder == "/desk" && e.fileName.isEmpty() && e.resp.isEmpty());
+        // Tokens, repetitions, trials: every token nTimes over, nothing when either is none.
+        for (const auto &[nTokens, nTimes, trials] :
+             { std::array { 3, 2, 6 }, { 4, 0, 0 }, { 4, -2, 0 }, { 0, 3, 0 } }) {
+            const QVector<int> order = makeTrialOrder(nTokens, nTimes, 12345u);
+            QCOMPARE(order.size(), trials);
+            for (int t = 0; t < nTokens && trials > 0; ++t)
+                QCOMPARE(order.count(t), nTimes);
+            QCOMPARE(makeTrialOrder(nTokens, nTimes, 12345u), order);
+            const QVector<TrialEntry> entries = makeEntries(nTokens, nTimes, "/desk");
+            QCOMPARE(entries.size(), trials);
+            for (const TrialEntry &e : entries)
+                QVERIFY(e.folder == "/desk" && e.fileName.isEmpty() && e.resp.isEmpty());
+        }
     }
 };
 
