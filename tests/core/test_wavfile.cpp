@@ -57,34 +57,48 @@ class TestWavFile : public QObject
     }
 
 private slots:
-    void conversion_data()
+    // Samples in [-1, 1), interleaved; any layout gives the record of the canonical header.
+    void samplesAndRecord_data()
     {
-        QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<int>("bits");
-        QTest::addColumn<int>("channels");
+        QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<Doubles>("expected");
-        QTest::newRow("8 bit") << QByteArray::fromHex("0080ff") << 8 << 1
-                               << Doubles { -1.0, 0.0, 0.9921875 };
-        QTest::newRow("16 bit") << pcm16({ 0, 32767, -32768 }) << 16 << 1
+        const QByteArray data = chunk("data", pcm16({ 16384, -8192, 0 }));
+        const QByteArray fmt = chunk("fmt ", fmtBody(1, 1, 48000, 16));
+        const Doubles values { 0.5, -0.25, 0.0 };
+        QTest::newRow("8 bit") << canonical(QByteArray::fromHex("0080ff01"), 8)
+                               << Doubles { -1.0, 0.0, 0.9921875, -0.9921875 };
+        QTest::newRow("16 bit") << canonical(pcm16({ 0, 32767, -32768 }))
                                 << Doubles { 0.0, 0.999969482421875, -1.0 };
-        QTest::newRow("24 bit") << QByteArray::fromHex("000080ffff7fffffff") << 24 << 1
-                                << Doubles { -1.0, 1 - 0x1p-23, -0x1p-23 };
-        QTest::newRow("24 bit, partial group ignored") << QByteArray::fromHex("000080ffff7fff")
-                                                       << 24 << 1 << Doubles { -1.0, 1 - 0x1p-23 };
+        QTest::newRow("24 bit") << canonical(QByteArray::fromHex("000080ffff7fffffff000001"), 24)
+                                << Doubles { -1.0, 1 - 0x1p-23, -0x1p-23, 0x1p-7 };
+        QTest::newRow("24 bit, partial group ignored")
+                << canonical(QByteArray::fromHex("000080ffff7fffff"), 24)
+                << Doubles { -1.0, 1 - 0x1p-23 };
         QTest::newRow("stereo stays interleaved")
-                << pcm16({ 999, -999, 16384, -16384 }) << 16 << 2
+                << canonical(pcm16({ 999, -999, 16384, -16384 }), 16, 2)
                 << Doubles { 999 / 32768.0, -999 / 32768.0, 0.5, -0.5 };
+        QTest::newRow("LIST chunk first")
+                << riff(chunk("LIST", QByteArray("INFOISFT\x05\0\0\0sox!\0", 17)) + fmt + data)
+                << values;
+        QTest::newRow("18-byte format chunk")
+                << riff(chunk("fmt ", fmtBody(1, 1, 48000, 16) + le(0, 2)) + data) << values;
+        QTest::newRow("odd chunk padded, data before format")
+                << riff(chunk("junk", "abc") + data + fmt) << values;
+        QTest::newRow("extensible 24-bit PCM")
+                << riff(chunk("fmt ", extensibleBody(24, 1))
+                        + chunk("data", QByteArray::fromHex("000040000000")))
+                << Doubles { 0.5, 0.0 };
     }
-    void conversion()
+    void samplesAndRecord()
     {
-        QFETCH(QByteArray, data);
-        QFETCH(int, bits);
-        QFETCH(int, channels);
+        QFETCH(QByteArray, bytes);
         WavFile wav;
-        QCOMPARE(read(wav, put("c.wav", canonical(data, bits, channels))), QByteArray());
+        QCOMPARE(read(wav, put("n.wav", bytes)), QByteArray());
         QTEST(wav.samples, "expected");
         QCOMPARE(wav.numSamples, quint32(wav.samples.size()));
         QCOMPARE(wav.sampleData, wav.samples.data());
+        QVERIFY(wav.formatCode == 1 && wav.fmtLength == 16u);
+        QCOMPARE(wav.dataSize, 36 + wav.dataLength);
     }
     void rejections_data() // named by the message, up to its last space
     {
@@ -120,57 +134,24 @@ private slots:
         QVERIFY(!wav.lastError.empty());
         QCOMPARE(wav.samples, Doubles { 0.5 }); // still the last file accepted
     }
-    void nonCanonicalLayouts_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<Doubles>("expected");
-        const QByteArray data = chunk("data", pcm16({ 16384, -8192, 0 }));
-        const QByteArray fmt = chunk("fmt ", fmtBody(1, 1, 48000, 16));
-        const Doubles values { 0.5, -0.25, 0.0 };
-        QTest::newRow("LIST chunk first")
-                << riff(chunk("LIST", QByteArray("INFOISFT\x05\0\0\0sox!\0", 17)) + fmt + data)
-                << values;
-        QTest::newRow("18-byte format chunk")
-                << riff(chunk("fmt ", fmtBody(1, 1, 48000, 16) + le(0, 2)) + data) << values;
-        QTest::newRow("odd chunk padded, data before format")
-                << riff(chunk("junk", "abc") + data + fmt) << values;
-        QTest::newRow("extensible 24-bit PCM")
-                << riff(chunk("fmt ", extensibleBody(24, 1))
-                        + chunk("data", QByteArray::fromHex("000040000000")))
-                << Doubles { 0.5, 0.0 };
-    }
-    void nonCanonicalLayouts()
-    {
-        QFETCH(QByteArray, bytes);
-        WavFile wav;
-        QCOMPARE(read(wav, put("n.wav", bytes)), QByteArray());
-        QCOMPARE(wav.formatCode, quint16(1));
-        QTEST(wav.samples, "expected");
-
-        // The record is the canonical header of the same sound.
-        QCOMPARE(wav.fmtLength, 16u);
-        QCOMPARE(wav.dataSize, 36 + wav.dataLength);
-    }
-    void dataClaims_data()
-    {
-        QTest::addColumn<quint32>("claim");
-        QTest::addColumn<quint32>("numSamples");
-        QTest::addColumn<Doubles>("samples");
-        QTest::newRow("4 GiB in a small file") << 0xFFFFFFFFu << 0x7FFFFFFFu << Doubles();
-        QTest::newRow("short data gives no samples") << 100u << 50u << Doubles();
-        QTest::newRow("zero length keeps the samples") << 0u << 0u << Doubles { 0.5 };
-    }
     void dataClaims()
     {
-        QFETCH(quint32, claim);
-        QByteArray bytes = canonical(pcm16({ 1, 2, 3, 4, 5 }));
-        bytes.replace(40, 4, le(claim, 4));
-        WavFile wav;
-        QCOMPARE(read(wav, put("a.wav", canonical(pcm16({ 16384 })))), QByteArray());
-        QCOMPARE(read(wav, put("claim.wav", bytes)), QByteArray());
-        QTEST(wav.numSamples, "numSamples");
-        QTEST(wav.samples, "samples");
-        QVERIFY(wav.rawDataSize <= 10); // never more than the file holds
+        // Claimed data size, then numSamples and samples as read; never more than the file holds.
+        const std::tuple<quint32, quint32, Doubles> cases[] = {
+            { 0xFFFFFFFFu, 0x7FFFFFFFu, {} }, // 4 GiB in a small file
+            { 100u, 50u, {} }, // short data gives no samples
+            { 0u, 0u, { 0.5 } }, // zero length keeps the samples
+        };
+        for (const auto &[claim, numSamples, samples] : cases) {
+            QByteArray bytes = canonical(pcm16({ 1, 2, 3, 4, 5 }));
+            bytes.replace(40, 4, le(claim, 4));
+            WavFile wav;
+            QCOMPARE(read(wav, put("a.wav", canonical(pcm16({ 16384 })))), QByteArray());
+            QCOMPARE(read(wav, put("claim.wav", bytes)), QByteArray());
+            QCOMPARE(wav.numSamples, numSamples);
+            QCOMPARE(wav.samples, samples);
+            QVERIFY(wav.rawDataSize <= 10);
+        }
     }
     void writeAndPrint()
     {
