@@ -11,35 +11,29 @@ class TestResultFiles : public QObject
     Q_OBJECT
 
 private slots:
-    void numbersPrintAsShortestG_data()
+    void numbersPrintAsShortestGAndNames()
     {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("printed");
-        QTest::newRow("six digits kept") << 966.6666666 << "966.667";
-        QTest::newRow("exponent from 1e6") << 1234567.0 << "1.23457e+06";
-        QTest::newRow("small exponent") << 0.0000123 << "1.23e-05";
-    }
-    void numbersPrintAsShortestG()
-    {
-        QFETCH(double, value);
-        QFETCH(QString, printed);
-        TokenRecord t("/f", "a.wav");
-        t.nStranger = 3;
-        t.rt_incorrect = value;
-        TrialEntry e;
-        e.fileName = "a.wav";
-        e.stim = "mother";
-        e.resp = "stranger";
-        e.rt = value;
-        QCOMPARE(recordsFileText({ t }),
-                 "filename\tnMother\tnStranger\trt\trt_correct\trt_incorrect\na.wav\t0\t3\t0\t0\t"
-                         + printed);
-        const QString row = "\na.wav\tmother\tstranger\t0\t" + printed;
-        QCOMPARE(entriesFileText({ e, e }), "filename\tstim\tresp\tcorrectness\trt" + row + row);
+        // Six digits, exponent from 1e6, small exponent.
+        for (const auto &[value, printed] : { std::pair { 966.6666666, "966.667" },
+                                              { 1234567.0, "1.23457e+06" },
+                                              { 0.0000123, "1.23e-05" } }) {
+            TokenRecord t("/f", "a.wav");
+            t.nStranger = 3;
+            t.rt_incorrect = value;
+            TrialEntry e;
+            e.fileName = "a.wav";
+            e.stim = "mother";
+            e.resp = "stranger";
+            e.rt = value;
+            QCOMPARE(recordsFileText({ t }),
+                     "filename\tnMother\tnStranger\trt\trt_correct\trt_incorrect\n"
+                     "a.wav\t0\t3\t0\t0\t"
+                             + QString(printed));
+            const QString row = "\na.wav\tmother\tstranger\t0\t" + QString(printed);
+            QCOMPARE(entriesFileText({ e, e }),
+                     "filename\tstim\tresp\tcorrectness\trt" + row + row);
+        }
         QCOMPARE(recordsFileText({}) + entriesFileText({}), QString());
-    }
-    void derivedNames()
-    {
         QCOMPARE(parametersFileName("run.data.txt"), QString("run.data_parameters.txt"));
         QCOMPARE(entriesFileName("run") + parametersFileName("run"),
                  QString("run_entries.run_parameters."));
