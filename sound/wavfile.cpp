@@ -292,12 +292,12 @@ bool WavFile::writeWavFile(const char *path)
 void WavFile::printHeader()
 {
     std::ostream &out = std::cout;
-    auto chars = [&out](int line, const char *value) {
+    auto chars = [&](int line, const char *value) {
         out << kLabels[line];
         out.write(value, 4);
         out << '\n';
     };
-    auto number = [&out](int line, unsigned long value) { out << kLabels[line] << value << '\n'; };
+    auto number = [&](int line, unsigned long value) { out << kLabels[line] << value << '\n'; };
     chars(0, riffHeader);
     chars(1, waveHeader);
     chars(2, fmtHeader);
