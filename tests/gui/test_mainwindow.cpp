@@ -6,114 +6,95 @@
 #include <QPushButton>
 #include <QtTest>
 
+// disconnect() succeeds only for a connection that exists, signature for signature.
+#define WIRED(sender, signal, slot)                                                                \
+  QVERIFY2(QObject::disconnect(w->sender, SIGNAL(signal), w, SLOT(slot)), #slot)
+
 // The main window as the experimenter first sees it, and the controls that
 // keep the session record in step while typing.
 class TestMainWindow : public QObject
 {
     Q_OBJECT
 
+    MainWindow *w = nullptr;
+
 private slots:
-    void startUpState()
+    void init() { w = new MainWindow, w->show(); }
+    void cleanup() { delete w; }
+
+    void startUpStateAndConnections()
     {
-        MainWindow w;
-        w.show();
-        QCOMPARE(w.windowTitle(), QStringLiteral("Orlin Lab | Tellwyn (v09) | Main Window"));
-        const QString desktop = w.parameters.desktopPath;
-        // Only the subject code, session number and repetition count are typed in.
-        const QList<std::tuple<QLineEdit *, QString, bool>> texts = {
-            { w.lineEditFs, "48000", false },
-            { w.lineEditSoundDuration, "250.000", false },
-            { w.lineEditSi, "1000.000", false },
-            { w.lineEditSubCode, "SUB001", true },
-            { w.lineEditSesNum, "1", true },
-            { w.lineEditNTimes, "1", true },
-            { w.lineEditWavFilePath, desktop, false },
-            { w.lineEditWavFileName, "SUB001_01.wav", false },
-            { w.lineEditOutputFilePath, desktop + "/SUB001", false },
-            { w.lineEditOutputFileName, "SUB001_practice001.txt", false },
-            { w.lineEditStatus, "not started yet", false },
-        };
-        for (const auto &t : texts) {
-            QCOMPARE(std::get<0>(t)->text(), std::get<1>(t));
-            QCOMPARE(std::get<0>(t)->isEnabled(), std::get<2>(t));
-        }
-        for (QCheckBox *c : { w.checkBoxSaveData, w.checkBoxFeedBack, w.checkBoxAutoPlay })
+        QCOMPARE(w->windowTitle(), QStringLiteral("Orlin Lab | Tellwyn (v09) | Main Window"));
+        const QString desktop = w->parameters.desktopPath;
+        QStringList texts; // "*": typed in
+        for (QLineEdit *e :
+             { w->lineEditFs, w->lineEditSoundDuration, w->lineEditSi, w->lineEditSubCode,
+               w->lineEditSesNum, w->lineEditNTimes, w->lineEditWavFilePath, w->lineEditWavFileName,
+               w->lineEditOutputFilePath, w->lineEditOutputFileName, w->lineEditStatus })
+            texts << e->text() + (e->isEnabled() ? "*" : "");
+        QCOMPARE(texts,
+                 QStringList({ "48000", "250.000", "1000.000", "SUB001*", "1*", "1*", desktop,
+                               "SUB001_01.wav", desktop + "/SUB001", "SUB001_practice001.txt",
+                               "not started yet" }));
+        for (QCheckBox *c : { w->checkBoxSaveData, w->checkBoxFeedBack, w->checkBoxAutoPlay })
             QVERIFY(c->isChecked() && c->isEnabled());
-        QVERIFY(w.pushButtonPractice->isEnabled() && w.pushButtonQuit->isEnabled());
-        QVERIFY(!w.pushButtonExperiment->isEnabled() && !w.pushButtonGo->isEnabled());
-    }
-    // disconnect() succeeds only for a connection that exists, signature for signature.
-    void everyConnectionExists()
-    {
-        MainWindow w;
-        const QList<std::tuple<QObject *, QByteArray, QByteArray>> connections = {
-            { w.pushButtonPractice, "clicked(bool)", "pushButtonPractice_clicked()" },
-            { w.pushButtonExperiment, "clicked(bool)", "pushButtonExperiment_clicked()" },
-            { w.pushButtonGo, "clicked(bool)", "pushButtonGo_clicked()" },
-            { w.pushButtonQuit, "clicked(bool)", "close()" },
-            { w.comboBoxSesType, "currentIndexChanged(int)",
-              "comboBoxSesType_currentIndexChanged(int)" },
-            { w.comboBoxSoundType, "currentIndexChanged(int)",
-              "comboBoxSoundType_currentIndexChanged(int)" },
-            { w.comboBoxMainParameter, "currentIndexChanged(int)",
-              "comboBoxMainParameter_currentIndexChanged(int)" },
-            { w.lineEditSubCode, "textChanged(QString)", "lineEditSubCode_textChanged(QString)" },
-            { w.lineEditSesNum, "textChanged(QString)", "lineEditSesNum_textChanged(QString)" },
-            { w.checkBoxSaveData, "stateChanged(int)", "checkBoxSaveData_stateChanged(int)" },
-            { w.checkBoxFeedBack, "stateChanged(int)", "checkBoxFeedBack_stateChanged(int)" },
-            { w.checkBoxAutoPlay, "stateChanged(int)", "checkBoxAutoPlay_stateChanged(int)" },
-        };
-        for (const auto &c : connections)
-            QVERIFY2(QObject::disconnect(std::get<0>(c), "2" + std::get<1>(c), &w,
-                                         "1" + std::get<2>(c)),
-                     std::get<2>(c).constData());
+        QVERIFY(w->pushButtonPractice->isEnabled() && w->pushButtonQuit->isEnabled());
+        QVERIFY(!w->pushButtonExperiment->isEnabled() && !w->pushButtonGo->isEnabled());
+
+        WIRED(pushButtonPractice, clicked(bool), pushButtonPractice_clicked());
+        WIRED(pushButtonExperiment, clicked(bool), pushButtonExperiment_clicked());
+        WIRED(pushButtonGo, clicked(bool), pushButtonGo_clicked());
+        WIRED(pushButtonQuit, clicked(bool), close());
+        WIRED(comboBoxSesType, currentIndexChanged(int), comboBoxSesType_currentIndexChanged(int));
+        WIRED(comboBoxSoundType, currentIndexChanged(int),
+              comboBoxSoundType_currentIndexChanged(int));
+        WIRED(comboBoxMainParameter, currentIndexChanged(int),
+              comboBoxMainParameter_currentIndexChanged(int));
+        WIRED(lineEditSubCode, textChanged(QString), lineEditSubCode_textChanged(QString));
+        WIRED(lineEditSesNum, textChanged(QString), lineEditSesNum_textChanged(QString));
+        WIRED(checkBoxSaveData, stateChanged(int), checkBoxSaveData_stateChanged(int));
+        WIRED(checkBoxFeedBack, stateChanged(int), checkBoxFeedBack_stateChanged(int));
+        WIRED(checkBoxAutoPlay, stateChanged(int), checkBoxAutoPlay_stateChanged(int));
     }
     void feedbackForcesAutomaticPlay()
     {
-        MainWindow w;
-        w.show();
-        w.checkBoxAutoPlay->setChecked(false);
-        QVERIFY(!w.parameters.autoPlay);
-        QTest::mouseClick(w.checkBoxFeedBack, Qt::LeftButton);
-        QVERIFY(!w.parameters.feedBack && w.parameters.autoPlay);
-        QVERIFY(w.checkBoxAutoPlay->isChecked() && !w.checkBoxAutoPlay->isEnabled());
-        QTest::mouseClick(w.checkBoxFeedBack, Qt::LeftButton);
-        QVERIFY(w.parameters.feedBack);
-        QVERIFY(w.checkBoxAutoPlay->isChecked() && w.checkBoxAutoPlay->isEnabled());
-    }
-    void outputPathAndNameFollowEveryKeystroke()
-    {
-        MainWindow w;
-        w.show();
-        const QString desktop = w.parameters.desktopPath;
-        w.lineEditSubCode->clear();
-        QCOMPARE(w.lineEditOutputFilePath->text(), desktop + "/");
-        QCOMPARE(w.lineEditOutputFileName->text(), QStringLiteral("_practice001.txt"));
-        QString typed;
-        for (const char ch : { 'A', 'B', '/', '7' }) { // a slash goes into the path as typed
-            QTest::keyClick(w.lineEditSubCode, ch);
-            typed += ch;
-            QCOMPARE(w.parameters.subCode, typed);
-            QCOMPARE(w.lineEditOutputFilePath->text(), desktop + "/" + typed);
-            QCOMPARE(w.parameters.outputFilePath, desktop + "/" + typed);
-            QCOMPARE(w.lineEditOutputFileName->text(), typed + "_practice001.txt");
+        w->checkBoxAutoPlay->setChecked(false);
+        QVERIFY(!w->parameters.autoPlay);
+        for (bool feedBack : { false, true }) {
+            QTest::mouseClick(w->checkBoxFeedBack, Qt::LeftButton);
+            QVERIFY(w->parameters.feedBack == feedBack && w->parameters.autoPlay);
+            QVERIFY(w->checkBoxAutoPlay->isChecked()
+                    && w->checkBoxAutoPlay->isEnabled() == feedBack);
         }
     }
-    void sessionNumberAndTypeRebuildTheFileName()
+    // Subject code, session number and type rebuild the output path and name at every keystroke.
+    void outputPathAndNameFollowTheControls()
     {
-        MainWindow w;
-        w.show();
-        w.lineEditSesNum->clear();
-        QCOMPARE(w.parameters.sesNum, 0);
-        QCOMPARE(w.lineEditOutputFileName->text(), QStringLiteral("SUB001_practice000.txt"));
-        QTest::keyClicks(w.lineEditSesNum, "1234");
-        QCOMPARE(w.lineEditOutputFileName->text(), QStringLiteral("SUB001_practice1234.txt"));
-        w.lineEditSesNum->setText(QStringLiteral("x2"));
-        QCOMPARE(w.parameters.sesNum, 0);
-        w.lineEditSesNum->setText(QStringLiteral("7"));
-        w.comboBoxSesType->setCurrentIndex(1);
-        QCOMPARE(w.parameters.sesTypeIndex, 1);
-        QCOMPARE(w.lineEditOutputFileName->text(), QStringLiteral("SUB001_experiment007.txt"));
+        const QString desktop = w->parameters.desktopPath;
+        w->lineEditSubCode->clear();
+        QCOMPARE(w->lineEditOutputFilePath->text() + ' ' + w->lineEditOutputFileName->text(),
+                 desktop + "/ _practice001.txt");
+        QString typed;
+        for (const char ch : { 'A', 'B', '/', '7' }) { // a slash goes into the path as typed
+            QTest::keyClick(w->lineEditSubCode, ch);
+            typed += ch;
+            QCOMPARE(w->parameters.subCode, typed);
+            QCOMPARE(w->parameters.outputFilePath, desktop + "/" + typed);
+            QCOMPARE(w->lineEditOutputFilePath->text() + ' ' + w->lineEditOutputFileName->text(),
+                     desktop + "/" + typed + ' ' + typed + "_practice001.txt");
+        }
+        w->lineEditSubCode->setText("SUB001");
+        w->lineEditSesNum->clear();
+        QCOMPARE(w->parameters.sesNum, 0);
+        QCOMPARE(w->lineEditOutputFileName->text(), QStringLiteral("SUB001_practice000.txt"));
+        QTest::keyClicks(w->lineEditSesNum, "1234");
+        QCOMPARE(w->lineEditOutputFileName->text(), QStringLiteral("SUB001_practice1234.txt"));
+        w->lineEditSesNum->setText(QStringLiteral("x2"));
+        QCOMPARE(w->parameters.sesNum, 0);
+        w->lineEditSesNum->setText(QStringLiteral("7"));
+        w->comboBoxSesType->setCurrentIndex(1);
+        QCOMPARE(w->parameters.sesTypeIndex, 1);
+        QCOMPARE(w->lineEditOutputFileName->text(), QStringLiteral("SUB001_experiment007.txt"));
     }
 };
 
