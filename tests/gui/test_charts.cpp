@@ -16,15 +16,6 @@ QVector<double> tone(int n, double hz, double amplitude)
     return s;
 }
 
-// What token loading leaves behind for the charts, then the redraws.
-void showToken(MainWindow &w, const QVector<double> &samples)
-{
-    w.setCurrentSamples(samples);
-    w.plotWaveform();
-    w.computeSpectrum();
-    w.plotSpectrum();
-}
-
 const auto rangeOf = [](const QValueAxis *axis) { return QPointF(axis->min(), axis->max()); };
 } // namespace
 
@@ -33,47 +24,39 @@ class TestCharts : public QObject
     Q_OBJECT
 
 private slots:
-    void tokenRangesAndPoints_data()
+    // Each token, then an empty one that shows nothing and keeps every range.
+    void tokenRangesAndPoints()
     {
-        QTest::addColumn<QVector<double>>("samples");
-        QTest::addColumn<bool>("entire"); // else 250 ms at most
-        QTest::addColumn<int>("points"); // waveform points; the time axis spans them in ms
-        QTest::addColumn<QPointF>("y");
-        QTest::addColumn<int>("bins");
-        QTest::addColumn<double>("spectrumTop"); // NaN: not checked
         QVector<double> whole = tone(24000, 1000, 0.5), part(24000, 0.0);
         whole[23999] = 0.75;
         part[100] = 0.25;
         part[20000] = -0.9; // beyond the plotted part, still in the y range
-        QTest::newRow("whole") << whole << true << 24000 << QPointF(-0.5, 0.75) << 1365 << qQNaN();
-        QTest::newRow("part") << part << false << 12000 << QPointF(-0.9, 0.25) << 1365 << qQNaN();
-        // A strong component above the plotted band still sets the top of the axis.
-        QTest::newRow("above the band")
-                << tone(16384, 6000, 0.8) << false << 12000 << QPointF(-0.8, 0.8) << 682 << 0.8;
-        QTest::newRow("silent") << QVector<double>(12000) << true << 12000 << QPointF() << 682
-                                << 0.0;
-        // Shorter than 250 ms: shown whole. No bins: the spectrum keeps its starting range.
-        QTest::newRow("one sample")
-                << QVector<double> { 0.5 } << false << 1 << QPointF(0.5, 0.5) << 0 << 1.0;
-    }
-    // Then an empty token shows nothing and keeps every range.
-    void tokenRangesAndPoints()
-    {
-        QFETCH(QVector<double>, samples);
-        QFETCH(bool, entire);
-        QFETCH(int, points);
-        QFETCH(QPointF, y);
-        QFETCH(int, bins);
-        QFETCH(double, spectrumTop);
-        MainWindow w;
-        w.parameters.alwaysPlotEntireWaveformFlag = entire;
-        for (const QVector<double> &token : { samples, QVector<double>() }) {
-            showToken(w, token);
-            QCOMPARE(w.waveformSeries->count(), token.isEmpty() ? 0 : points);
-            QCOMPARE(w.spectrumSeries->count(), token.isEmpty() ? 0 : bins);
-            QCOMPARE(rangeOf(w.waveformAxisX), QPointF(0, points / 48.0));
-            QCOMPARE(rangeOf(w.waveformAxisY), y);
-            QVERIFY(qIsNaN(spectrumTop) || std::abs(w.spectrumAxisY->max() - spectrumTop) < 1e-9);
+        // Samples, whole or else 250 ms at most, waveform points (the time axis spans them
+        // in ms), waveform y range, spectrum bins, top of the spectrum axis (NaN: not checked).
+        const std::tuple<QVector<double>, bool, int, QPointF, int, double> cases[] = {
+            { whole, true, 24000, { -0.5, 0.75 }, 1365, qQNaN() },
+            { part, false, 12000, { -0.9, 0.25 }, 1365, qQNaN() },
+            // A strong component above the plotted band still sets the top of the axis.
+            { tone(16384, 6000, 0.8), false, 12000, { -0.8, 0.8 }, 682, 0.8 },
+            { QVector<double>(12000), true, 12000, {}, 682, 0.0 }, // silent
+            // Shorter than 250 ms: shown whole. No bins: the spectrum keeps its starting range.
+            { { 0.5 }, false, 1, { 0.5, 0.5 }, 0, 1.0 },
+        };
+        for (const auto &[samples, entire, points, y, bins, spectrumTop] : cases) {
+            MainWindow w;
+            w.parameters.alwaysPlotEntireWaveformFlag = entire;
+            for (const QVector<double> &token : { samples, QVector<double>() }) {
+                w.setCurrentSamples(token); // what token loading leaves, then the redraws
+                w.plotWaveform();
+                w.computeSpectrum();
+                w.plotSpectrum();
+                QCOMPARE(w.waveformSeries->count(), token.isEmpty() ? 0 : points);
+                QCOMPARE(w.spectrumSeries->count(), token.isEmpty() ? 0 : bins);
+                QCOMPARE(rangeOf(w.waveformAxisX), QPointF(0, points / 48.0));
+                QCOMPARE(rangeOf(w.waveformAxisY), y);
+                QVERIFY(qIsNaN(spectrumTop)
+                        || std::abs(w.spectrumAxisY->max() - spectrumTop) < 1e-9);
+            }
         }
     }
     void trendGrowsAndResets()
