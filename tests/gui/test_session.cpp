@@ -26,11 +26,6 @@ using namespace sessiondriver;
 namespace {
 const int kSoundTimeoutMs = 10000;
 const QStringList kTokens = { "voice001_a.wav", "voice002_b.wav", "voice003_c.wav" };
-
-bool isMother(const QString &fileName)
-{
-    return fileName.contains("001");
-}
 QString readAll(const QString &path)
 {
     QFile file(path);
@@ -99,7 +94,7 @@ class TestSession : public QObject
             chosen->click();
             if (k + 1 == w->stimOrder.size())
                 return; // the session ends with this answer
-            const bool right = isMother(answeredFiles.last()) == answeredMother.last();
+            const bool right = isRightAnswer(answeredMother.last(), answeredFiles.last(), "SUB001");
             QCOMPARE(chosen->styleSheet().contains(right ? "(correct.png)" : "(incorrect.png)"),
                      feedBack);
             QVERIFY(!sw->pushButtonChoice2->isEnabled() && !sw->pushButtonChoice4->isEnabled());
@@ -114,7 +109,7 @@ class TestSession : public QObject
         QCOMPARE(entryLines.size(), answeredFiles.size() + 1);
         QVector<TokenRecord> tokens;
         for (const QString &token : kTokens)
-            tokens.append(TokenRecord(folder, token));
+            tokens << TokenRecord(folder, token);
         QVector<TrialEntry> entries(answeredFiles.size());
         for (int k = 0; k < answeredFiles.size(); ++k) {
             bool ok = false;
