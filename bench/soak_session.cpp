@@ -1,7 +1,7 @@
 // A long session through the real windows and playback into the test sound
 // server: 20 tokens of 20 to 50 ms, 100 times each (2000 trials), a silent
 // interval of 20 ms, no feedback, answered 5 ms after each sound is over,
-// results saved. Every 100 trials it samples the process's memory (VmRSS,
+// results saved. Every 100 answers it samples the process's memory (VmRSS,
 // VmHWM from /proc/self/status) and the playback objects the main window
 // holds (audio outputs and I/O devices among its children). At the end it
 // checks the three result files and that no playback object is left once the
@@ -128,16 +128,17 @@ int run(int repetitions)
             if (index != -1)
                 return;
             QTimer::singleShot(kThinkMs, sw, [&, sw] {
+                // Sampled before the answer, so the last answer's save dialog
+                // does not count as growth.
+                if (answered % kSampleEvery == 0)
+                    samples.append(sample(w, answered, clock));
                 if (answered + 1 == trials)
                     pilot.saveAs(out);
                 (answered % 3 == 1 ? sw->pushButtonChoice4 : sw->pushButtonChoice2)->click();
                 ++answered;
-                if (answered % kSampleEvery == 0)
-                    samples.append(sample(w, answered, clock));
             });
         });
         clock.start();
-        samples.append(sample(w, 0, clock));
         sw->pushButtonIAmReady->click();
 
         int lastAnswered = -1;
@@ -167,7 +168,7 @@ int run(int repetitions)
         std::printf("soak_session: %d trials of %d tokens (20-50 ms), silent interval 20 ms, "
                     "%.1f s (%.1f ms a trial)\n",
                     trials, kTokens, sessionSeconds, 1000 * sessionSeconds / trials);
-        std::printf("%8s %8s %10s %10s %8s %8s %9s\n", "trials", "s", "VmRSS kB", "VmHWM kB",
+        std::printf("%8s %8s %10s %10s %8s %8s %9s\n", "answers", "s", "VmRSS kB", "VmHWM kB",
                     "outputs", "devices", "children");
         for (const Sample &s : samples)
             std::printf("%8d %8.1f %10ld %10ld %8d %8d %9d\n", s.trials, s.seconds, s.rssKb,
@@ -179,13 +180,15 @@ int run(int repetitions)
                 steady.append(s);
         }
         std::printf("peak VmHWM %ld kB; VmRSS growth %.1f kB per 1000 trials (least squares "
-                    "from trial %d); VmRSS %ld kB at the first sample after the start, %ld kB "
-                    "at the end\n",
-                    samples.last().hwmKb, growthPer1000(steady), steady.value(0).trials,
-                    samples.value(1).rssKb, samples.last().rssKb);
+                    "from answer %d); VmRSS %ld kB after 100 answers, %ld kB after %d\n",
+                    end.hwmKb, growthPer1000(steady), steady.value(0).trials,
+                    samples.value(1).rssKb, samples.last().rssKb, samples.last().trials);
         std::printf("after the subject window closed: %d audio outputs, %d I/O devices among the "
                     "main window's children (%d children before Go, %d now)\n",
                     end.outputs, end.devices, childrenBefore, end.children);
+        std::printf("after the last answer, the save and the subject window closed: VmRSS %ld kB, "
+                    "VmHWM %ld kB\n",
+                    end.rssKb, end.hwmKb);
         if (end.outputs != 0)
             result = 1;
 
