@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/windowgeometry.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,8 +11,8 @@
 #define WIRED(sender, signal, slot)                                                                \
   QVERIFY2(QObject::disconnect(w->sender, SIGNAL(signal), w, SLOT(slot)), #slot)
 
-// The main window as the experimenter first sees it, and the controls that
-// keep the session record in step while typing.
+// The main window as the experimenter first sees it, the controls that keep
+// the session record in step while typing, and where the windows go on a screen.
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -95,6 +96,18 @@ private slots:
         w->comboBoxSesType->setCurrentIndex(1);
         QCOMPARE(w->parameters.sesTypeIndex, 1);
         QCOMPARE(w->lineEditOutputFileName->text(), QStringLiteral("SUB001_experiment007.txt"));
+    }
+    void windowGeometry()
+    {
+        const QSize screen(1920, 1040);
+        const auto place = [](QSize available, QPoint current, double wf, double hf) {
+            return ::windowGeometry(available, current, current.isNull(), wf, hf);
+        };
+        QCOMPARE(place(screen, {}, 0.8, 0.9), QRect(192, 52, 1536, 936)); // centred
+        QCOMPARE(place({ 1366, 705 }, {}, 0.8, 0.9), QRect(137, 35, 1092, 634)); // truncated
+        QCOMPARE(place(screen, {}, 1.5, -0.2), QRect(0, 520, 1920, 0)); // fractions clamped
+        QCOMPARE(place(screen, { 0, 10 }, 0.5, 0.5), QRect(5, 40, 960, 520)); // off the corner
+        QCOMPARE(place(screen, { 300, 200 }, 0.5, 0.5), QRect(300, 200, 960, 520)); // kept
     }
 };
 
