@@ -194,7 +194,7 @@ private slots:
         QCOMPARE(names, QStringList({ "a.wav", "b.WAV", "C.Wav", "link.wav", "x.bak.wav" }));
         QVERIFY(!checkTokens(QString(), {}).ready());
     }
-    void check_data() // beside two good mono tokens at 48000 Hz, z.wav
+    void tokenCheck_data() // beside two good mono tokens at 48000 Hz, z.wav
     {
         QTest::addColumn<QByteArray>("z");
         QTest::addColumn<QString>("problem"); // the start of z.wav's problem; empty when ready
@@ -216,7 +216,7 @@ private slots:
         row("rate differs", ramp16(44100, 1, 10),
             "z.wav: sampling rate 44100 Hz differs from the other tokens' 48000 Hz");
     }
-    void check()
+    void tokenCheck()
     {
         QFETCH(QByteArray, z);
         QFETCH(QString, problem);
