@@ -110,6 +110,10 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 
 MainWindow::~MainWindow()
 {
+    // A running session's output is stopped while this window is still whole:
+    // an output closed by its own destructor feeds itself once more from the
+    // event loop, after its sound server stream is gone.
+    stopSession();
     // The widgets in the layouts, the layouts and the chart views (which own
     // their charts, series and axes) go with centralWidget; the subject window
     // and a playing audio output are children of this window.
@@ -120,8 +124,6 @@ MainWindow::~MainWindow()
     delete comboBoxSoundType;
     delete comboBoxMainParameter;
     delete elapsedTimer;
-    delete audioBuffer;
-    delete audioBytes;
 }
 
 void MainWindow::setWindowGeometry(bool center, double widthFraction, double heightFraction)

@@ -159,7 +159,7 @@ public:
     // (trial/mainwindow_playback.cpp); the bytes of the sound to come or
     // playing, until it is over.
     QByteArray *audioBytes = nullptr;
-    SoundStream *audioBuffer = nullptr; // child of this window
+    SoundStream *audioBuffer = nullptr; // child of audioOutput
     QAudioFormat audioFormat;
     QAudioOutput *audioOutput = nullptr; // child of this window, deleted later
 

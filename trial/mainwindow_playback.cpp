@@ -50,8 +50,10 @@ void MainWindow::queueSound(qint64 dueNs)
 bool MainWindow::startSessionOutput()
 {
     const int bytesPerFrame = audioFormat.bytesPerFrame();
-    audioBuffer = new SoundStream(audioFormat.sampleRate(), qMax(1, bytesPerFrame), this);
     audioOutput = new QAudioOutput(QAudioDeviceInfo::defaultOutputDevice(), audioFormat, this);
+    // The stream belongs to the output: deleting the output (which may still
+    // reach for its source while it closes) then always comes first.
+    audioBuffer = new SoundStream(audioFormat.sampleRate(), qMax(1, bytesPerFrame), audioOutput);
     audioOutput->setBufferSize(audioFormat.bytesForDuration(kOutputBufferMs * 1000));
     QAudioOutput *output = audioOutput;
     audioBuffer->heldBytes = [output] {
@@ -161,24 +163,22 @@ void MainWindow::handleAudioStateChanged(QAudio::State audioState)
 void MainWindow::releasePlaybackObjects()
 {
     // The output may be inside its own state notification: it is stopped and
-    // cut off from this window now, and deleted once control is back in the
-    // event loop. Its stream goes the same way.
+    // cut off from this window now, and deleted, with its stream, once control
+    // is back in the event loop (or with this window, whichever comes first).
     if (soundEndTimer)
         soundEndTimer->stop();
+    if (audioBuffer)
+        audioBuffer->disconnect(this);
     if (audioOutput) {
         audioOutput->disconnect(this);
         audioOutput->stop();
+        audioOutput->deleteLater();
+        audioOutput = nullptr;
     }
     if (audioBuffer) {
-        audioBuffer->disconnect(this);
         audioBuffer->close();
-        audioBuffer->deleteLater();
         audioBuffer = nullptr;
     }
     delete audioBytes;
     audioBytes = nullptr;
-    if (audioOutput) {
-        audioOutput->deleteLater();
-        audioOutput = nullptr;
-    }
 }

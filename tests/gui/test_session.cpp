@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 using namespace sessiondriver;
@@ -333,6 +334,26 @@ private slots:
         QCOMPARE(plays.size(), 2); // the first sound only, nothing in place of the missing one
         STEP(checkResultFiles("vanishing", folder, 1));
         closeSubjectWindow();
+    }
+    // The main window can go in the middle of a session (closed by the window
+    // manager): right after an answer, with the next sound queued on the
+    // output, or right after the session was stopped, before the event loop
+    // has deleted the stopped output. Neither may crash.
+    void windowDestroyedMidSession()
+    {
+        for (bool stoppedFirst : { false, true }) {
+            STEP(prepare(tokenFolder, 2, true, true, false));
+            STEP(start());
+            SubjectWindow *sw = w->subjectWindow;
+            QTRY_VERIFY_WITH_TIMEOUT(sw->pushButtonChoice2->isEnabled(), kSoundTimeoutMs);
+            sw->pushButtonChoice2->click();
+            if (stoppedFirst)
+                w->stopSession();
+            QThread::msleep(50); // busy drawing, say: the output's feed falls due meanwhile
+            delete w;
+            w = new MainWindow;
+            QTest::qWait(300);
+        }
     }
 };
 
