@@ -8,10 +8,13 @@
 #include "tests/support/wavwriter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <cmath>
@@ -120,6 +123,27 @@ private:
     QWidget *handling = nullptr;
     QVector<QPair<QString, Step>> steps;
 };
+
+// A scratch home for the rest of the run: the desktop (the default output
+// folders), the settings and the session journals all land inside it.
+inline void enterScratchHome(const QTemporaryDir &home)
+{
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+    qunsetenv("XDG_DATA_HOME");
+    QDir(home.path()).mkpath("Desktop");
+}
+
+// The main of a GUI test: its test object run in a scratch home.
+template<class Test>
+int runInScratchHome(int argc, char *argv[])
+{
+    QTemporaryDir home;
+    enterScratchHome(home);
+    QApplication app(argc, argv);
+    Test test;
+    return QTest::qExec(&test, argc, argv);
+}
 
 } // namespace sessiondriver
 

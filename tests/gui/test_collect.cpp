@@ -227,13 +227,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
-    QDir(home.path()).mkpath("Desktop");
-    QApplication app(argc, argv);
-    TestCollect test;
-    return QTest::qExec(&test, argc, argv);
+    return runInScratchHome<TestCollect>(argc, argv);
 }
 
 #include "test_collect.moc"

@@ -181,14 +181,7 @@ int main(int argc, char *argv[])
     // Names must survive a locale without an encoding; set before Qt reads it.
     qputenv("LC_ALL", "C");
     qputenv("LANG", "C");
-    // Keep the default output folders (on the desktop) inside a scratch home.
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
-    QDir(home.path()).mkpath("Desktop");
-    QApplication app(argc, argv);
-    TestHostileFolders test;
-    return QTest::qExec(&test, argc, argv);
+    return runInScratchHome<TestHostileFolders>(argc, argv);
 }
 
 #include "test_hostilefolders.moc"

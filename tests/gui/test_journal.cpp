@@ -211,16 +211,8 @@ int main(int argc, char *argv[])
 {
     if (argc == 3 && qstrcmp(argv[1], kChildOption) == 0)
         return runChild(argc, argv, QString::fromLocal8Bit(argv[2]));
-    // Journals and default output folders inside a scratch home, which the
-    // child inherits.
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
-    qunsetenv("XDG_DATA_HOME");
-    QDir(home.path()).mkpath("Desktop");
-    QApplication app(argc, argv);
-    TestJournal test;
-    return QTest::qExec(&test, argc, argv);
+    // The child inherits the scratch home, and with it the journals.
+    return runInScratchHome<TestJournal>(argc, argv);
 }
 
 #include "test_journal.moc"

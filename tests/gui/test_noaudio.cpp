@@ -48,13 +48,8 @@ private slots:
 int main(int argc, char *argv[])
 {
     // A sound server that does not exist: no output device can be opened.
-    QTemporaryDir home;
     qputenv("PULSE_SERVER", "unix:/nonexistent/tellwyn-no-audio");
-    qputenv("HOME", home.path().toLocal8Bit());
-    QDir(home.path()).mkpath("Desktop");
-    QApplication app(argc, argv);
-    TestNoAudio test;
-    return QTest::qExec(&test, argc, argv);
+    return sessiondriver::runInScratchHome<TestNoAudio>(argc, argv);
 }
 
 #include "test_noaudio.moc"

@@ -359,14 +359,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    // Keep the default output folders (on the desktop) inside a scratch home.
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
-    QDir(home.path()).mkpath("Desktop");
-    QApplication app(argc, argv);
-    TestSession test;
-    return QTest::qExec(&test, argc, argv);
+    return runInScratchHome<TestSession>(argc, argv);
 }
 
 #include "test_session.moc"
