@@ -2,11 +2,13 @@
 // it, dumps single WAV files with the program's own reader, and collects the
 // result files of many sessions into one table.
 
+#include "app/commandline.h"
 #include "sound/tokenfolder.h"
 #include "sound/wavfile.h"
 #include "trial/resultcollect.h"
 #include "trial/scoring.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,43 +21,78 @@
 
 namespace {
 
+const QString kProgram = QStringLiteral("tellwyn-tokens");
 const int kExitReady = 0;
 const int kExitNotReady = 1;
-const int kExitUsage = 2;
 const int kExitNotWritten = 3;
 const QString kDefaultSubject = QStringLiteral("SUB001");
 
-const char kUsage[] =
-        "Usage:\n"
-        "  tellwyn-tokens check DIR [--subject CODE]\n"
-        "      Lists the sound tokens of DIR as a session would (same files, same order):\n"
-        "      file name, sampling rate, channels, bits, frames, duration in ms, and\n"
-        "      \"mother\" or \"stranger\" for the subject code CODE (default SUB001).\n"
-        "      Then lists every problem that would stop a session.\n"
-        "      Exit status 0 when DIR is ready for a session, 1 when it is not.\n"
-        "  tellwyn-tokens dump FILE\n"
-        "      Reads FILE and prints its header and every sample.\n"
-        "      Exit status 1 when FILE cannot be read.\n"
-        "  tellwyn-tokens collect DIR... [--per-token] [-o FILE]\n"
-        "      Finds every saved session under the folders DIR (subfolders too) and\n"
-        "      writes one tab-separated table, one row per trial: subject, session_type,\n"
-        "      session, trial, filename, stim, resp, correctness, rt, feedback, autoplay.\n"
-        "      --per-token writes one row per session and token instead: subject,\n"
-        "      session_type, session, filename, stim, n_mother, n_stranger, rt,\n"
-        "      rt_correct, rt_incorrect, feedback, autoplay (NA: a mean over no answers).\n"
-        "      The table goes to FILE (written whole or not at all), else to standard\n"
-        "      output. UTF-8, one LF per row, never quoted.\n"
-        "      A session with a missing or malformed file is named on standard error\n"
-        "      and left out whole. Exit status 0 when every session found was read,\n"
-        "      1 when any was left out or none was found, 3 when FILE cannot be written.\n"
-        "  tellwyn-tokens --help\n"
-        "      Shows this text.\n"
-        "Bad arguments give exit status 2.\n";
+const QCommandLineOption kSubject(QStringLiteral("subject"),
+                                  QStringLiteral("the subject code, for the voice column "
+                                                 "(default SUB001)"),
+                                  QStringLiteral("CODE"));
+const QCommandLineOption kPerToken(QStringLiteral("per-token"),
+                                   QStringLiteral("one row per session and token instead"));
+const QCommandLineOption kOutput({ QStringLiteral("o"), QStringLiteral("output") },
+                                 QStringLiteral("write the table to FILE, whole or not at all"),
+                                 QStringLiteral("FILE"));
 
-int usageError(const char *why)
+struct Command
 {
-    std::fprintf(stderr, "tellwyn-tokens: %s\n%s", why, kUsage);
-    return kExitUsage;
+    QString name;
+    QString synopsis;
+    QString description;
+    QList<QCommandLineOption> options;
+};
+
+QVector<Command> commands()
+{
+    return {
+        { QStringLiteral("check"), QStringLiteral("check DIR [OPTION]..."),
+          QStringLiteral(
+                  "Lists the sound tokens of DIR as a session would (same files, same order):\n"
+                  "file name, sampling rate, channels, bits, frames, duration in ms, and\n"
+                  "\"mother\" or \"stranger\" for the subject code. Then lists every problem\n"
+                  "that would stop a session. Exit status 0 when DIR is ready for a session,\n"
+                  "1 when it is not.\n"),
+          { kSubject } },
+        { QStringLiteral("dump"), QStringLiteral("dump FILE"),
+          QStringLiteral("Reads FILE and prints its header and every sample. Exit status 1 when\n"
+                         "FILE cannot be read.\n"),
+          {} },
+        { QStringLiteral("collect"), QStringLiteral("collect DIR... [OPTION]..."),
+          QStringLiteral(
+                  "Finds every saved session under the folders DIR (subfolders too) and\n"
+                  "writes one tab-separated table, one row per trial: subject, session_type,\n"
+                  "session, trial, filename, stim, resp, correctness, rt, feedback, autoplay.\n"
+                  "With --per-token: subject, session_type, session, filename, stim,\n"
+                  "n_mother, n_stranger, rt, rt_correct, rt_incorrect, feedback, autoplay\n"
+                  "(NA: a mean over no answers). The table goes to standard output unless\n"
+                  "-o is given; UTF-8, one LF per row, never quoted. A session with a\n"
+                  "missing or malformed file is named on standard error and left out whole.\n"
+                  "Exit status 0 when every session found was read, 1 when any was left out\n"
+                  "or none was found, 3 when FILE cannot be written.\n"),
+          { kPerToken, kOutput } },
+    };
+}
+
+QString helpText()
+{
+    QString text = QStringLiteral(
+            "Usage: tellwyn-tokens COMMAND [OPTION]... ARGUMENT...\n"
+            "Checks sound tokens before Tellwyn sessions and gathers their results after\n"
+            "them.\n");
+    for (const Command &command : commands()) {
+        text += QStringLiteral("\ntellwyn-tokens ") + command.synopsis + QLatin1Char('\n');
+        for (const QString &line : command.description.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            text += QStringLiteral("  ") + line + QLatin1Char('\n');
+        text += optionTable(command.options);
+    }
+    return text
+            + QStringLiteral("\nOptions of every command:\n")
+            + optionTable({ helpOption(), versionOption() })
+            + QStringLiteral("\nA wrong command line gives exit status 2. The manual page "
+                             "tellwyn-tokens(1)\nand the README describe the tables.\n");
 }
 
 int check(const QString &folder, const QString &subject)
@@ -147,74 +184,73 @@ int collect(const QStringList &folders, bool perToken, const QString &outputPath
     return found.skipped.isEmpty() && !found.sets.isEmpty() ? kExitReady : kExitNotReady;
 }
 
-int dump(const char *path)
+int dump(const QString &path)
 {
     WavFile wav;
-    if (!wav.readWavFile(path))
+    if (!wav.readWavFile(path.toLocal8Bit().constData()))
         return kExitNotReady;
     wav.printHeader();
     wav.printSamples();
     return kExitReady;
 }
 
+int runCommand(const Command &command, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.addOptions(command.options);
+    parser.addOption(helpOption());
+    parser.addOption(versionOption());
+    if (!parser.parse(arguments))
+        return usageError(kProgram, parser.errorText());
+    if (parser.isSet(QStringLiteral("help")))
+        return printText(helpText());
+    if (parser.isSet(QStringLiteral("version")))
+        return printText(versionText(kProgram));
+    const QStringList operands = parser.positionalArguments();
+    if (command.name == QLatin1String("dump")) {
+        if (operands.size() != 1)
+            return usageError(kProgram, QStringLiteral("dump takes exactly one FILE"));
+        return dump(operands.constFirst());
+    }
+    if (command.name == QLatin1String("check")) {
+        if (operands.size() != 1)
+            return usageError(kProgram, QStringLiteral("check takes one DIR"));
+        const QStringList subjects = parser.values(kSubject);
+        if (subjects.size() > 1)
+            return usageError(kProgram, QStringLiteral("--subject given more than once"));
+        return check(operands.constFirst(), subjects.isEmpty() ? kDefaultSubject : subjects[0]);
+    }
+    if (operands.isEmpty())
+        return usageError(kProgram, QStringLiteral("collect needs a DIR"));
+    const QStringList outputs = parser.values(kOutput);
+    if (outputs.size() > 1 || (outputs.size() == 1 && outputs[0].isEmpty()))
+        return usageError(kProgram, QStringLiteral("-o needs one FILE"));
+    return collect(operands, parser.isSet(kPerToken), outputs.value(0));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (argc < 2)
-        return usageError("no command given");
-    const QString command = QString::fromLocal8Bit(argv[1]);
-    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
-        std::fputs(kUsage, stdout);
-        return kExitReady;
+    const QStringList arguments = argumentList(argc, argv);
+    // The command comes first; its options and operands are parsed by its own parser.
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    parser.addOption(helpOption());
+    parser.addOption(versionOption());
+    if (!parser.parse(arguments))
+        return usageError(kProgram, parser.errorText());
+    if (parser.isSet(QStringLiteral("help")))
+        return printText(helpText());
+    if (parser.isSet(QStringLiteral("version")))
+        return printText(versionText(kProgram));
+    QStringList rest = parser.positionalArguments();
+    if (rest.isEmpty())
+        return usageError(kProgram, QStringLiteral("no command given"));
+    const QString name = rest.takeFirst();
+    for (const Command &command : commands()) {
+        if (command.name == name)
+            return runCommand(command, QStringList(arguments.constFirst()) + rest);
     }
-    if (command == QLatin1String("dump")) {
-        if (argc != 3)
-            return usageError("dump takes exactly one FILE");
-        return dump(argv[2]);
-    }
-    if (command == QLatin1String("check")) {
-        QString folder;
-        QString subject = kDefaultSubject;
-        for (int i = 2; i < argc; ++i) {
-            const QString arg = QString::fromLocal8Bit(argv[i]);
-            if (arg == QLatin1String("--subject")) {
-                if (i + 1 >= argc)
-                    return usageError("--subject needs a CODE");
-                subject = QString::fromLocal8Bit(argv[++i]);
-            } else if (arg.startsWith(QLatin1String("--"))) {
-                return usageError("unknown option");
-            } else if (folder.isNull()) {
-                folder = arg;
-            } else {
-                return usageError("check takes one DIR");
-            }
-        }
-        if (folder.isEmpty())
-            return usageError("check needs a DIR");
-        return check(folder, subject);
-    }
-    if (command == QLatin1String("collect")) {
-        QStringList folders;
-        QString outputPath;
-        bool perToken = false;
-        for (int i = 2; i < argc; ++i) {
-            const QString arg = QString::fromLocal8Bit(argv[i]);
-            if (arg == QLatin1String("-o")) {
-                if (i + 1 >= argc || !outputPath.isNull() || *argv[i + 1] == '\0')
-                    return usageError("-o needs one FILE");
-                outputPath = QString::fromLocal8Bit(argv[++i]);
-            } else if (arg == QLatin1String("--per-token")) {
-                perToken = true;
-            } else if (arg.startsWith(QLatin1Char('-'))) {
-                return usageError("unknown option");
-            } else {
-                folders << arg;
-            }
-        }
-        if (folders.isEmpty())
-            return usageError("collect needs a DIR");
-        return collect(folders, perToken, outputPath);
-    }
-    return usageError("unknown command");
+    return usageError(kProgram, QStringLiteral("unknown command '%1'").arg(name));
 }

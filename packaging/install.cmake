@@ -18,6 +18,39 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/tellwyn.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tellwyn.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/org.orlinlab.tellwyn.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# Manual pages and the documentation, compressed as Debian wants them (gzip
+# -9, no name or time stamp in the header, so a rebuild gives the same bytes).
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)
+set(compressed)
+foreach(source man/tellwyn.1 man/tellwyn-tokens.1 changelog ../README.md)
+    get_filename_component(name ${source} NAME)
+    set(output ${CMAKE_BINARY_DIR}/packaging/${name}.gz)
+    add_custom_command(OUTPUT ${output}
+        COMMAND sh -c "gzip -9n < \"$1\" > \"$2\"" sh ${CMAKE_CURRENT_LIST_DIR}/${source} ${output}
+        DEPENDS ${CMAKE_CURRENT_LIST_DIR}/${source} VERBATIM)
+    list(APPEND compressed ${output})
+endforeach()
+add_custom_target(compressed-docs ALL DEPENDS ${compressed})
+install(FILES ${CMAKE_BINARY_DIR}/packaging/tellwyn.1.gz
+    ${CMAKE_BINARY_DIR}/packaging/tellwyn-tokens.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/tellwyn)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+    ${CMAKE_BINARY_DIR}/packaging/README.md.gz DESTINATION ${doc_dir})
+
+# A stripped install (the package's) also drops the compiler's notes, as
+# Debian's own packages do.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        foreach(program tellwyn tellwyn-tokens)
+            execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
+                --remove-section=.note
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
+                COMMAND_ERROR_IS_FATAL ANY)
+        endforeach()
+    endif()")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tellwyn)

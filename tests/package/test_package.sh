@@ -20,6 +20,11 @@ cpack --config "$BUILD/CPackConfig.cmake" -G DEB -B "$TMP/out" >"$TMP/cpack.log"
 DEB=$(echo "$TMP"/out/tellwyn_*.deb)
 [ -f "$DEB" ] || fail "no .deb in $TMP/out"
 
+# Debian's rules: no error or warning from lintian (info tags would not fail;
+# it reports none today).
+LINT=$(lintian --fail-on error,warning --display-info "$DEB" 2>&1) || { echo "$LINT" >&2; fail lintian; }
+echo "lintian: ${LINT:-no tags}"
+
 # Depends names runtime packages only, and this machine, which runs the
 # programs below, satisfies each of its clauses (no misspelt names).
 DEPENDS=$(dpkg-deb -f "$DEB" Depends)
@@ -42,9 +47,12 @@ ROOT=$TMP/root
 dpkg-deb -x "$DEB" "$ROOT"
 [ "$(ls "$ROOT/usr/bin")" = "$(printf 'tellwyn\ntellwyn-tokens')" ] \
     || fail "programs installed: $(ls "$ROOT/usr/bin" | tr '\n' ' ')"
-for f in applications/tellwyn.desktop icons/hicolor/scalable/apps/tellwyn.svg; do
+for f in applications/tellwyn.desktop icons/hicolor/scalable/apps/tellwyn.svg \
+    man/man1/tellwyn.1.gz man/man1/tellwyn-tokens.1.gz doc/tellwyn/copyright; do
     [ -s "$ROOT/usr/share/$f" ] || fail "missing /usr/share/$f"
 done
+# Software centres list it from its metainfo.
+appstreamcli validate --no-net "$ROOT"/usr/share/metainfo/*.metainfo.xml || fail "appstreamcli"
 
 "$ROOT/usr/bin/tellwyn-tokens" check "$ROOT/usr/share/tellwyn/demo/tokens" \
     || fail "tellwyn-tokens check on the installed demo tokens"
