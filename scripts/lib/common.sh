@@ -162,17 +162,17 @@ start_pipewire() {
 context.properties = { default.clock.rate = 48000 }
 context.objects = [
     { factory = adapter
-      args = { factory.name = support.null-audio-sink node.name = null
+      args = { factory.name = support.null-audio-sink node.name = "null"
                node.description = "Tellwyn test sink" media.class = Audio/Sink
                audio.format = F32LE audio.rate = 48000 audio.channels = 1
                audio.position = [ MONO ] monitor.channel-volumes = true } }
 ]
 CONF
-    # WirePlumber 0.4 (Lua) and 0.5 (its own format).
-    echo 'alsa_monitor.enabled = false' >"$config/wireplumber/main.lua.d/90-tellwyn.lua"
-    echo 'v4l2_monitor.enabled = false' >>"$config/wireplumber/main.lua.d/90-tellwyn.lua"
-    echo 'libcamera_monitor.enabled = false' >>"$config/wireplumber/main.lua.d/90-tellwyn.lua"
-    echo 'bluez_monitor.enabled = false' >"$config/wireplumber/bluetooth.lua.d/90-tellwyn.lua"
+    # WirePlumber 0.4 (Lua: after the defaults, before 90-enable-all) and 0.5.
+    echo 'alsa_monitor.enabled = false' >"$config/wireplumber/main.lua.d/60-tellwyn.lua"
+    echo 'v4l2_monitor.enabled = false' >>"$config/wireplumber/main.lua.d/60-tellwyn.lua"
+    echo 'libcamera_monitor.enabled = false' >>"$config/wireplumber/main.lua.d/60-tellwyn.lua"
+    echo 'bluez_monitor.enabled = false' >"$config/wireplumber/bluetooth.lua.d/60-tellwyn.lua"
     cat >"$config/wireplumber/wireplumber.conf.d/90-tellwyn.conf" <<'CONF'
 wireplumber.profiles = { main = { monitor.alsa = disabled monitor.bluez = disabled
     monitor.v4l2 = disabled monitor.libcamera = disabled } }
@@ -195,13 +195,13 @@ CONF
     done
 }
 
+# The clients first, then the servers, each ended before the next.
 stop_sound_server() {
-    local pid
-    for pid in "${SOUND_PIDS[@]:-}"; do
-        [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    done
-    for pid in "${SOUND_PIDS[@]:-}"; do
-        [ -n "$pid" ] && wait "$pid" 2>/dev/null || true
+    local i pid
+    for ((i = ${#SOUND_PIDS[@]} - 1; i >= 0; i--)); do
+        pid=${SOUND_PIDS[i]}
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
     done
     SOUND_PIDS=()
     [ -n "${SOUND_DIR:-}" ] && rm -rf "$SOUND_DIR"

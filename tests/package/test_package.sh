@@ -22,7 +22,11 @@ DEB=$(echo "$TMP"/out/tellwyn_*.deb)
 
 # Debian's rules: no error or warning from lintian (info tags would not fail;
 # it reports none today).
-LINT=$(lintian --fail-on error,warning --display-info "$DEB" 2>&1) || { echo "$LINT" >&2; fail lintian; }
+if ! LINT=$(lintian --fail-on error,warning --display-info "$DEB" 2>"$TMP/lintian.err"); then
+    echo "$LINT" >&2
+    cat "$TMP/lintian.err" >&2
+    fail lintian
+fi
 echo "lintian: ${LINT:-no tags}"
 
 # Depends names runtime packages only, and this machine, which runs the
