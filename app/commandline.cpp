@@ -55,6 +55,20 @@ QCommandLineOption versionOption()
                               QStringLiteral("output version information and exit"));
 }
 
+int parseStandard(QCommandLineParser &parser, const QStringList &arguments, const QString &program,
+                  const QString &helpText)
+{
+    parser.addOption(helpOption());
+    parser.addOption(versionOption());
+    if (!parser.parse(arguments))
+        return usageError(program, parser.errorText());
+    if (parser.isSet(QStringLiteral("help")))
+        return printText(helpText);
+    if (parser.isSet(QStringLiteral("version")))
+        return printText(versionText(program));
+    return kGoOn;
+}
+
 QStringList argumentList(int argc, char *argv[])
 {
     QStringList arguments;

@@ -2,6 +2,7 @@
 #define COMMANDLINE_H
 
 #include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -24,6 +25,15 @@ QString optionTable(const QList<QCommandLineOption> &options);
 // The options every program has.
 QCommandLineOption helpOption();
 QCommandLineOption versionOption();
+
+// What parseStandard returns when the program is to go on.
+const int kGoOn = -1;
+
+// Adds --help and --version to the parser and parses the arguments. Returns
+// kGoOn, or the exit status once it has answered --help (with helpText),
+// --version or a wrong command line.
+int parseStandard(QCommandLineParser &parser, const QStringList &arguments, const QString &program,
+                  const QString &helpText);
 
 // argv as Qt strings, in the locale's encoding.
 QStringList argumentList(int argc, char *argv[]);

@@ -16,9 +16,9 @@ const QString kProgram = QStringLiteral("tellwyn");
 QList<QCommandLineOption> qtOptions()
 {
     QList<QCommandLineOption> options;
-    for (const char *name : { "platform", "platformpluginpath", "platformtheme", "plugin",
-                              "display", "geometry", "qwindowgeometry", "qwindowicon",
-                              "qwindowtitle", "style", "stylesheet", "session" })
+    for (const char *name :
+         { "platform", "platformpluginpath", "platformtheme", "plugin", "display", "geometry",
+           "qwindowgeometry", "qwindowicon", "qwindowtitle", "style", "stylesheet", "session" })
         options << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("x"));
     for (const char *name : { "reverse", "widgetcount", "nograb", "dograb", "sync" })
         options << QCommandLineOption(QString::fromLatin1(name));
@@ -45,32 +45,27 @@ QString helpText()
                              "its files.\n");
 }
 
-// Returns -1 when the program is to run, else its exit status.
+// Returns kGoOn when the program is to run, else its exit status.
 int answerCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(qtOptions());
-    parser.addOption(helpOption());
-    parser.addOption(versionOption());
-    if (!parser.parse(arguments))
-        return usageError(kProgram, parser.errorText());
-    if (parser.isSet(QStringLiteral("help")))
-        return printText(helpText());
-    if (parser.isSet(QStringLiteral("version")))
-        return printText(versionText(kProgram));
+    const int answered = parseStandard(parser, arguments, kProgram, helpText());
+    if (answered != kGoOn)
+        return answered;
     if (!parser.positionalArguments().isEmpty())
         return usageError(kProgram,
                           QStringLiteral("takes no arguments: ")
                                   + parser.positionalArguments().join(QLatin1Char(' ')));
-    return -1;
+    return kGoOn;
 }
 } // namespace
 
 int main(int argc, char *argv[])
 {
     const int answered = answerCommandLine(argumentList(argc, argv));
-    if (answered >= 0)
+    if (answered != kGoOn)
         return answered;
     std::optional<GraphicalSessionGuard> guard(std::in_place, kProgram);
     QApplication app(argc, argv);

@@ -17,7 +17,6 @@
 #include <QTextStream>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -48,7 +47,8 @@ struct Command
 QVector<Command> commands()
 {
     return {
-        { QStringLiteral("check"), QStringLiteral("check DIR [OPTION]..."),
+        { QStringLiteral("check"),
+          QStringLiteral("check DIR [OPTION]..."),
           QStringLiteral(
                   "Lists the sound tokens of DIR as a session would (same files, same order):\n"
                   "file name, sampling rate, channels, bits, frames, duration in ms, and\n"
@@ -56,11 +56,13 @@ QVector<Command> commands()
                   "that would stop a session. Exit status 0 when DIR is ready for a session,\n"
                   "1 when it is not.\n"),
           { kSubject } },
-        { QStringLiteral("dump"), QStringLiteral("dump FILE"),
+        { QStringLiteral("dump"),
+          QStringLiteral("dump FILE"),
           QStringLiteral("Reads FILE and prints its header and every sample. Exit status 1 when\n"
                          "FILE cannot be read.\n"),
           {} },
-        { QStringLiteral("collect"), QStringLiteral("collect DIR... [OPTION]..."),
+        { QStringLiteral("collect"),
+          QStringLiteral("collect DIR... [OPTION]..."),
           QStringLiteral(
                   "Finds every saved session under the folders DIR (subfolders too) and\n"
                   "writes one tab-separated table, one row per trial: subject, session_type,\n"
@@ -88,8 +90,7 @@ QString helpText()
             text += QStringLiteral("  ") + line + QLatin1Char('\n');
         text += optionTable(command.options);
     }
-    return text
-            + QStringLiteral("\nOptions of every command:\n")
+    return text + QStringLiteral("\nOptions of every command:\n")
             + optionTable({ helpOption(), versionOption() })
             + QStringLiteral("\nA wrong command line gives exit status 2. The manual page "
                              "tellwyn-tokens(1)\nand the README describe the tables.\n");
@@ -198,14 +199,9 @@ int runCommand(const Command &command, const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.addOptions(command.options);
-    parser.addOption(helpOption());
-    parser.addOption(versionOption());
-    if (!parser.parse(arguments))
-        return usageError(kProgram, parser.errorText());
-    if (parser.isSet(QStringLiteral("help")))
-        return printText(helpText());
-    if (parser.isSet(QStringLiteral("version")))
-        return printText(versionText(kProgram));
+    const int answered = parseStandard(parser, arguments, kProgram, helpText());
+    if (answered != kGoOn)
+        return answered;
     const QStringList operands = parser.positionalArguments();
     if (command.name == QLatin1String("dump")) {
         if (operands.size() != 1)
@@ -236,14 +232,9 @@ int main(int argc, char *argv[])
     // The command comes first; its options and operands are parsed by its own parser.
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    parser.addOption(helpOption());
-    parser.addOption(versionOption());
-    if (!parser.parse(arguments))
-        return usageError(kProgram, parser.errorText());
-    if (parser.isSet(QStringLiteral("help")))
-        return printText(helpText());
-    if (parser.isSet(QStringLiteral("version")))
-        return printText(versionText(kProgram));
+    const int answered = parseStandard(parser, arguments, kProgram, helpText());
+    if (answered != kGoOn)
+        return answered;
     QStringList rest = parser.positionalArguments();
     if (rest.isEmpty())
         return usageError(kProgram, QStringLiteral("no command given"));
