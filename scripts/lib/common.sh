@@ -188,10 +188,12 @@ CONF
             XDG_CONFIG_HOME="$config" XDG_STATE_HOME="$SOUND_DIR/state" \
             DBUS_SESSION_BUS_ADDRESS="$bus" "$daemon" >"$SOUND_DIR/$daemon.log" 2>&1 &
         SOUND_PIDS+=($!)
-        [ "$daemon" = pipewire ] && for _ in $(seq 50); do
-            [ -S "$SOUND_DIR/pipewire-0" ] && break
-            sleep 0.1
-        done
+        if [ "$daemon" = pipewire ]; then
+            for _ in $(seq 50); do
+                [ -S "$SOUND_DIR/pipewire-0" ] && break
+                sleep 0.1
+            done
+        fi
     done
 }
 
