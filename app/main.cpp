@@ -2,6 +2,7 @@
 #include "app/graphicalsession.h"
 #include "app/imagefolder.h"
 #include "app/mainwindow.h"
+#include "trial/soundoutput.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -10,6 +11,12 @@
 
 namespace {
 const QString kProgram = QStringLiteral("tellwyn");
+const QCommandLineOption kAudio(QStringLiteral("audio"),
+                                QStringLiteral("play through OUTPUT: auto (the default: the "
+                                               "first that works of ")
+                                        + soundOutputNames().join(QStringLiteral(", "))
+                                        + QStringLiteral(")"),
+                                QStringLiteral("OUTPUT"), QStringLiteral("auto"));
 
 // Qt's own options of a widget program, accepted and handed on to it. Single
 // dash, as Qt documents them ("-platform offscreen"); two dashes work too.
@@ -35,7 +42,7 @@ QString helpText()
                           "answers \"Mother\" or\n\"Stranger\" after each sound in a second "
                           "window, and the answers are saved as\nthree tab-separated files.\n\n"
                           "Options:\n")
-            + optionTable({ helpOption(), versionOption() })
+            + optionTable({ kAudio, helpOption(), versionOption() })
             + QStringLiteral("\nQt's own options (-platform NAME, -display DISPLAY, -style "
                              "STYLE, -reverse, ...)\nare handed on to Qt. Tellwyn needs a "
                              "graphical session.\n\n"
@@ -45,12 +52,14 @@ QString helpText()
                              "its files.\n");
 }
 
-// Returns kGoOn when the program is to run, else its exit status.
-int answerCommandLine(const QStringList &arguments)
+// Returns kGoOn when the program is to run, else its exit status; the output
+// asked for goes to audioOutput.
+int answerCommandLine(const QStringList &arguments, QString *audioOutput)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(qtOptions());
+    parser.addOption(kAudio);
     const int answered = parseStandard(parser, arguments, kProgram, helpText());
     if (answered != kGoOn)
         return answered;
@@ -58,13 +67,17 @@ int answerCommandLine(const QStringList &arguments)
         return usageError(kProgram,
                           QStringLiteral("takes no arguments: ")
                                   + parser.positionalArguments().join(QLatin1Char(' ')));
+    *audioOutput = parser.value(kAudio);
+    if (outputsToTry(*audioOutput).isEmpty())
+        return usageError(kProgram, QStringLiteral("no audio output named ") + *audioOutput);
     return kGoOn;
 }
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    const int answered = answerCommandLine(argumentList(argc, argv));
+    QString audioOutput;
+    const int answered = answerCommandLine(argumentList(argc, argv), &audioOutput);
     if (answered != kGoOn)
         return answered;
     std::optional<GraphicalSessionGuard> guard(std::in_place, kProgram);
@@ -77,6 +90,7 @@ int main(int argc, char *argv[])
     const QString binDir = QCoreApplication::applicationDirPath();
     enterImageFolder({ binDir + QStringLiteral("/" TELLWYN_DATA_FROM_BIN), binDir });
     MainWindow window;
+    window.audioOutputChoice = audioOutput;
     window.show();
     return app.exec();
 }

@@ -4,9 +4,8 @@
 #include "app/sessionparameters.h"
 #include "sound/wavfile.h"
 #include "trial/sessionjournal.h"
-#include "trial/soundstream.h"
+#include "trial/soundoutput.h"
 
-#include <QAudio>
 #include <QAudioFormat>
 #include <QElapsedTimer>
 #include <QFont>
@@ -16,7 +15,6 @@
 #include <QVector>
 #include <QtCharts/QChartGlobal>
 
-class QAudioOutput;
 class QBuffer;
 class QCheckBox;
 class QComboBox;
@@ -133,12 +131,11 @@ public:
 
     SubjectWindow *subjectWindow = nullptr; // child of this window
     QElapsedTimer *elapsedTimer = nullptr; // the reaction-time clock, owned
-    // The clock counts from when the last sample left for the sink: it is
+    // The clock counts from when the device played the last sample: it is
     // (re)started this long after that moment.
     qint64 reactionClockLagNs = 0;
     // Whole ms on the reaction-time clock.
     qint64 reactionTimeMs() const;
-    int clockStarts = 0;
     int nPlaysPerTrial = 0;
     int nPlays = 0;
     QVector<int> stimOrder;
@@ -155,13 +152,14 @@ public:
 
     WavFile wav;
 
-    // Playback: one output and its stream for the whole running session
+    // Playback: one output for the whole running session
     // (trial/mainwindow_playback.cpp); the bytes of the sound to come or
     // playing, until it is over.
     QByteArray *audioBytes = nullptr;
-    SoundStream *audioBuffer = nullptr; // child of audioOutput
     QAudioFormat audioFormat;
-    QAudioOutput *audioOutput = nullptr; // child of this window, deleted later
+    SoundOutput *soundOutput = nullptr; // child of this window; deleted later
+    // "auto" or the name of the output to use (tellwyn --audio).
+    QString audioOutputChoice = QStringLiteral("auto");
 
     bool centerWindow = true;
     double windowWidthFraction = 0.8;
@@ -215,8 +213,11 @@ public:
     void queueSound(qint64 dueNs);
     bool startSessionOutput();
     QTimer *soundEndTimer = nullptr; // child of this window
-    qint64 soundFirstFrame = -1; // the queued sound in the stream, once placed
-    qint64 soundEndFrame = -1; // the frame after its last
+    // The queued sound's first frame in the stream and the frame after its
+    // last, once the output has placed it; else -1.
+    qint64 soundFirstFrame = -1;
+    qint64 soundEndFrame = -1;
+    bool soundWasPlaced();
     // Stops the session with a warning to the experimenter and offers its
     // answers for saving; the subject window shows "Done".
     void abortSession(const QString &reason);
@@ -261,8 +262,7 @@ public slots:
     void pushButtonGo_clicked();
     void updateMainwindow(int response);
     void playOneSound();
-    void handleAudioStateChanged(QAudio::State audioState);
-    void soundPlaced(qint64 firstFrame, qint64 endFrame);
+    void soundOutputFailed(const QString &why);
     void soundEnded();
     void comboBoxSesType_currentIndexChanged(int);
     void comboBoxSoundType_currentIndexChanged(int);

@@ -2,10 +2,20 @@
 // 6 times each (30 trials), feedback and automatic play on, answered 150 ms
 // after each sound. Needs a PulseAudio server whose default sink is the null
 // sink "null" (scripts/lib/common.sh starts one) and parec on the path; run
-// with QT_QPA_PLATFORM=offscreen. Option: --capture-latency-ms N (default 5),
-// the latency the capture asks of the sink's monitor.
+// with QT_QPA_PLATFORM=offscreen. Options:
+//   --capture-latency-ms N  the latency the capture asks of the sink's monitor
+//                           (default 5);
+//   --card FIFO             measure at an emulated sound card instead: the
+//                           FIFO of PulseAudio's module-pipe-sink, drained at
+//                           exactly 48 kHz by a thread of this program (the
+//                           DAC), so that what the sink holds in the pipe is a
+//                           device buffer the server knows and reports;
+//   --pipe-bytes N          the pipe's capacity (the device buffer) with --card;
+//   --block-gui-ms N        before every other sound, block the GUI thread for
+//                           N ms from 250 ms before the sound is due;
+//   --audio NAME            the output to play through (tellwyn --audio).
 //
-// Per trial it prints, in ms, all measured at the sink:
+// Per trial it prints, in ms, all measured at the sink (or the card's DAC):
 //  onset error     the sound's first sample at the sink minus its due time
 //                  (the click that answered, or "I am ready", + the sound's
 //                  duration + the silent interval, as the trial loop counts);
@@ -42,12 +52,17 @@
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sched.h>
+#include <time.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -132,6 +147,93 @@ private:
     std::thread reader;
 };
 
+// The emulated sound card's converter: drains the pipe sink's FIFO at exactly
+// kRate frames a second, in steps of 0.25 ms on absolute monotonic deadlines,
+// never blocking, and plays silence for what is missing. Frame i of what it
+// drains plays at the start time + i / kRate.
+class CardCapture
+{
+public:
+    bool start(const char *fifo, int pipeBytes)
+    {
+        fd = open(fifo, O_RDONLY | O_NONBLOCK);
+        if (fd < 0)
+            return false;
+        if (pipeBytes > 0 && fcntl(fd, F_SETPIPE_SZ, pipeBytes) < 0)
+            std::fprintf(stderr, "cannot set the pipe to %d bytes\n", pipeBytes);
+        bufferBytes = fcntl(fd, F_GETPIPE_SZ);
+        char scrap[65536]; // whatever the sink wrote before the card started
+        while (read(fd, scrap, sizeof scrap) > 0) { }
+        running = true;
+        reader = std::thread([this] { run(); });
+        return true;
+    }
+    void stop()
+    {
+        running = false;
+        if (reader.joinable())
+            reader.join();
+        close(fd);
+    }
+
+    std::vector<float> samples;
+    double originMs = 0;
+    int bufferBytes = 0;
+    bool realtime = false;
+
+private:
+    void run()
+    {
+        sched_param priority {};
+        priority.sched_priority = sched_get_priority_min(SCHED_FIFO) + 10;
+        realtime = pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority) == 0;
+        samples.reserve(size_t(kRate) * 120);
+        timespec t;
+        clock_gettime(CLOCK_MONOTONIC, &t);
+        const timespec t0 = t;
+        originMs = t0.tv_sec * 1e3 + t0.tv_nsec / 1e6;
+        std::vector<char> bytes;
+        long long played = 0;
+        while (running.load()) {
+            t.tv_nsec += 250000;
+            if (t.tv_nsec >= 1000000000)
+                t.tv_nsec -= 1000000000, ++t.tv_sec;
+            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr);
+            const double elapsed = double(t.tv_sec - t0.tv_sec) + (t.tv_nsec - t0.tv_nsec) / 1e9;
+            const long long due = (long long)(elapsed * kRate);
+            const size_t want = size_t(due - played) * 4;
+            bytes.resize(want);
+            size_t got = 0;
+            while (got < want) {
+                const ssize_t n = read(fd, bytes.data() + got, want - got);
+                if (n <= 0)
+                    break;
+                got += size_t(n);
+            }
+            got -= got % 4; // a torn frame would shift all that follows; not seen
+            const size_t first = samples.size();
+            samples.resize(first + size_t(due - played), 0.0f);
+            std::memcpy(samples.data() + first, bytes.data(), got);
+            played = due;
+        }
+    }
+
+    int fd = -1;
+    std::atomic<bool> running { false };
+    std::thread reader;
+};
+
+// The output a session is to use, where the program has a choice.
+template<class W>
+auto chooseOutput(W &w, const QString &name, int) -> decltype(void(w.audioOutputChoice))
+{
+    w.audioOutputChoice = name;
+}
+template<class W>
+void chooseOutput(W &, const QString &, long)
+{
+}
+
 // Only warnings and worse; the session's own debug lines would bury the table.
 void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
@@ -213,10 +315,20 @@ std::vector<Sound> findSounds(const std::vector<float> &s, double origin)
 
 int main(int argc, char *argv[])
 {
-    int captureLatencyMs = 5;
+    int captureLatencyMs = 5, pipeBytes = 0, blockGuiMs = 0;
+    const char *cardFifo = nullptr;
+    QString output;
     for (int a = 1; a + 1 < argc; ++a) {
         if (std::strcmp(argv[a], "--capture-latency-ms") == 0)
             captureLatencyMs = std::atoi(argv[a + 1]);
+        else if (std::strcmp(argv[a], "--card") == 0)
+            cardFifo = argv[a + 1];
+        else if (std::strcmp(argv[a], "--pipe-bytes") == 0)
+            pipeBytes = std::atoi(argv[a + 1]);
+        else if (std::strcmp(argv[a], "--block-gui-ms") == 0)
+            blockGuiMs = std::atoi(argv[a + 1]);
+        else if (std::strcmp(argv[a], "--audio") == 0)
+            output = QString::fromLocal8Bit(argv[a + 1]);
     }
     QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());
@@ -231,13 +343,17 @@ int main(int argc, char *argv[])
                                 sessiondriver::offsetTone(kTokenFrames, 300 + 100 * t));
 
     MonitorCapture capture;
-    if (!capture.start(captureLatencyMs)) {
-        std::fprintf(stderr, "cannot start parec\n");
+    CardCapture card;
+    if (cardFifo ? !card.start(cardFifo, pipeBytes) : !capture.start(captureLatencyMs)) {
+        std::fprintf(stderr, cardFifo ? "cannot open the card's FIFO\n" : "cannot start parec\n");
         return 1;
     }
+    const auto stopCapture = [&] { cardFifo ? card.stop() : capture.stop(); };
     QTest::qWait(500);
 
     MainWindow w;
+    if (!output.isEmpty())
+        chooseOutput(w, output, 0);
     w.show();
     w.lineEditNTimes->setText(QString::number(kRepetitions));
     w.checkBoxSaveData->setChecked(false);
@@ -247,7 +363,7 @@ int main(int argc, char *argv[])
     const int nTrials = w.stimOrder.size();
     if (nTrials != kTokens * kRepetitions) {
         std::fprintf(stderr, "session preparation failed\n");
-        capture.stop();
+        stopCapture();
         return 1;
     }
     const double delayMs = playbackDelayMs(kTokenFrames / kRate, w.parameters.si);
@@ -272,6 +388,13 @@ int main(int argc, char *argv[])
                 answerAt[answered + 1] = before;
             sw->pushButtonChoice2->click(); // scoring, next token, charts, the next sound
             displayMs[answered] = nowMs() - before;
+            if (blockGuiMs > 0 && answered % 2 == 0 && answered + 1 < nTrials) {
+                // The GUI thread stops dead while the next sound is due.
+                QTimer::singleShot(int(delayMs) - 250, [blockGuiMs] {
+                    const double until = nowMs() + blockGuiMs;
+                    while (nowMs() < until) { }
+                });
+            }
         });
     });
     QObject::connect(&w, &MainWindow::doneDataCollection, [&] { finished = true; });
@@ -285,20 +408,20 @@ int main(int argc, char *argv[])
     while (!finished && waited.elapsed() < timeoutMs)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     QTest::qWait(500);
-    capture.stop();
+    stopCapture();
     if (!finished) {
         std::fprintf(stderr, "the session did not finish\n");
         return 1;
     }
 
     // Capture: the time origin, and every sound in it.
-    double origin = INFINITY;
+    double origin = cardFifo ? card.originMs : INFINITY;
     for (const auto &r : capture.reads)
         origin = std::min(origin, r.first - r.second / kRate * 1000);
     std::vector<double> readLag;
     for (const auto &r : capture.reads)
         readLag.push_back(r.first - (origin + r.second / kRate * 1000));
-    const std::vector<Sound> sounds = findSounds(capture.samples, origin);
+    const std::vector<Sound> sounds = findSounds(cardFifo ? card.samples : capture.samples, origin);
     if (int(sounds.size()) != nTrials)
         std::fprintf(stderr, "%d sounds in the capture for %d trials: figures unreliable\n",
                      int(sounds.size()), nTrials);
@@ -318,9 +441,16 @@ int main(int argc, char *argv[])
         std::printf("%5d  %11.3f  %12.3f  %9.3f  %7.3f  %12s\n", k + 1, onsetError.back(),
                     clockVsSink.back(), startSignal.back(), endSignal.back(), work.constData());
     }
-    std::printf("\ndue %.0f ms after the answer, sound %.0f ms, %d sounds found in the capture "
-                "(read at %d ms latency)\n",
-                delayMs, kTokenFrames / kRate * 1000, int(sounds.size()), captureLatencyMs);
+    std::printf("\ndue %.0f ms after the answer, sound %.0f ms, %d sounds found ", delayMs,
+                kTokenFrames / kRate * 1000, int(sounds.size()));
+    if (cardFifo)
+        std::printf("at the emulated card (device buffer %d bytes = %.1f ms, DAC thread %s)\n",
+                    card.bufferBytes, card.bufferBytes / 4 / kRate * 1000,
+                    card.realtime ? "SCHED_FIFO" : "not real-time");
+    else
+        std::printf("in the sink's monitor (read at %d ms latency)\n", captureLatencyMs);
+    if (blockGuiMs > 0)
+        std::printf("GUI thread blocked %d ms over every other sound's due time\n", blockGuiMs);
     printStats("onset error", onsetError);
     printStats("clock - sink", clockVsSink);
     printStats("start signal", startSignal);

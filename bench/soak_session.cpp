@@ -14,11 +14,11 @@
 // window and everything it made are destroyed before the program ends.
 
 #include "app/mainwindow.h"
+#include "trial/soundoutput.h"
 #include "trial/subjectwindow.h"
 
 #include "tests/gui/sessiondriver.h"
 
-#include <QAudioOutput>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -61,7 +61,7 @@ Sample sample(MainWindow &w, int trials, const QElapsedTimer &clock)
              clock.elapsed() / 1000.0,
              statusKb("VmRSS:"),
              statusKb("VmHWM:"),
-             w.findChildren<QAudioOutput *>().size(),
+             w.findChildren<SoundOutput *>().size(),
              w.findChildren<QIODevice *>().size(),
              w.findChildren<QObject *>().size() };
 }

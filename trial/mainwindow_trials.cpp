@@ -112,7 +112,7 @@ void MainWindow::schedulePlayback()
         const qint64 spentNs = answerClock.isValid() ? answerClock.nsecsElapsed() : 0;
         const qint64 remainingMs = (delayNs - spentNs + kNsPerMs / 2) / kNsPerMs;
         playbackTimer->start(int(qMax<qint64>(0, remainingMs)));
-        queueSound(SoundStream::steadyNowNs() + delayNs - spentNs);
+        queueSound(monotonicNowNs() + delayNs - spentNs);
     }
     ++trialIndex;
 }

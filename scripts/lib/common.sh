@@ -4,7 +4,7 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$ROOT/build}
 
-RUN_PACKAGES=(cmake g++ make pkg-config qtbase5-dev libqt5charts5-dev qtmultimedia5-dev
+RUN_PACKAGES=(cmake g++ make pkg-config qtbase5-dev libqt5charts5-dev qtmultimedia5-dev libpulse-dev
     libqt5multimedia5-plugins)
 TEST_PACKAGES=(libbenchmark-dev libfftw3-dev)
 TEST_PACKAGES+=(python3)  # test_collect: the tables parse with the csv module
@@ -104,7 +104,10 @@ fi
 # PipeWire PIPEWIRE_REMOTE) for the programs started afterwards;
 # stop_sound_server ends it (use it in an EXIT trap). "start_sound_server
 # default" keeps PulseAudio's default latency settings instead: rewinds
-# allowed, a monitor reader that asks for no small latency.
+# allowed, a monitor reader that asks for no small latency. "start_sound_server
+# card" (PulseAudio only) makes the sink "null" an emulated sound card:
+# PulseAudio's pipe sink writes into the FIFO $CARD_FIFO, which
+# bench/session_timing --card drains at the sampling rate.
 start_sound_server() {
     SOUND_DIR=$(mktemp -d /tmp/tellwyn-sound.XXXXXX)
     SOUND_PIDS=()
@@ -137,13 +140,19 @@ start_sound_server() {
 }
 
 start_pulseaudio() {
-    local sink_options="norewinds=1"
-    [ "${1:-}" = default ] && sink_options=""
+    local sink="module-null-sink sink_name=null rate=48000 channels=1 format=float32le"
+    case ${1:-} in
+        default) ;;
+        card)
+            export CARD_FIFO=$SOUND_DIR/card.fifo
+            sink="module-pipe-sink sink_name=null file=$CARD_FIFO rate=48000 channels=1 format=float32le"
+            ;;
+        *) sink="$sink norewinds=1" ;;
+    esac
     export PULSE_SERVER="unix:$SOUND_DIR/native"
     pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
         --log-target=file:"$SOUND_DIR/pulse.log" --log-level=notice \
-        -L "module-native-protocol-unix socket=$SOUND_DIR/native auth-anonymous=1" \
-        -L "module-null-sink sink_name=null rate=48000 channels=1 format=float32le $sink_options" &
+        -L "module-native-protocol-unix socket=$SOUND_DIR/native auth-anonymous=1" -L "$sink" &
     SOUND_PIDS+=($!)
 }
 

@@ -36,7 +36,7 @@ private slots:
         QVERIFY(pilot.boxTexts.last().contains("could not be played"));
         // Nothing played, nothing left behind, and the subject window can be closed.
         QCOMPARE(plays.size(), 0);
-        QVERIFY(!w.audioOutput && !w.audioBuffer && !w.audioBytes);
+        QVERIFY(!w.soundOutput && !w.audioBytes);
         QTRY_VERIFY(sw->pushButtonDone->isVisible() && sw->isEnabled());
         pilot.answerBox("Confirmation MessageBox", QMessageBox::Yes);
         sw->pushButtonDone->click();

@@ -164,7 +164,7 @@ class TestSession : public QObject
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
         QVERIFY(!w->subjectWindow->isVisible() && w->isEnabled() && !w->pushButtonGo->isEnabled()
                 && w->pushButtonExperiment->isEnabled());
-        QVERIFY(!(w->playbackTimer && w->playbackTimer->isActive()) && !w->audioOutput);
+        QVERIFY(!(w->playbackTimer && w->playbackTimer->isActive()) && !w->soundOutput);
     }
 
 private slots:
@@ -214,7 +214,7 @@ private slots:
         QCOMPARE(sw->pushButtonChoice2->isVisible(), feedBack);
         QCOMPARE(sw->labelResult->text(),
                  QString("Frequency Difference = 0 %,   Reaction Time = 0 ms"));
-        QVERIFY(!w->audioOutput && !w->audioBuffer && !w->audioBytes);
+        QVERIFY(!w->soundOutput && !w->audioBytes);
         STEP(checkResultFiles(name, tokenFolder, 2, feedBack, autoPlay));
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
         sw->pushButtonDone->click();
@@ -222,13 +222,22 @@ private slots:
         QVERIFY(w->isEnabled() && !w->pushButtonGo->isEnabled()
                 && w->pushButtonExperiment->isEnabled());
     }
-    // What reaches the null sink is the token itself. Playback runs at the
-    // sink's own rate and format (48 kHz float) at full volume, so PulseAudio
-    // neither resamples nor scales: the samples arrive exactly. The tolerances
-    // only allow for a sink volume a hair off unity (level within 0.1 %) and
-    // for the capture starting or ending inside the sound (length within 1 ms).
+    // What reaches the null sink is the token itself, through each output.
+    // Playback runs at the sink's own rate and format (48 kHz float) at full
+    // volume, so the server neither resamples nor scales: the samples arrive
+    // exactly. The tolerances only allow for a sink volume a hair off unity
+    // (level within 0.1 %) and for the capture starting or ending inside the
+    // sound (length within 1 ms).
+    void sinkReceivesTheToken_data()
+    {
+        QTest::addColumn<QString>("output");
+        for (const QString &name : soundOutputNames())
+            QTest::newRow(qPrintable(name)) << name;
+    }
     void sinkReceivesTheToken()
     {
+        QFETCH(QString, output);
+        w->audioOutputChoice = output;
         const QString folder = workDir.filePath("one");
         const QVector<qint16> token = offsetTone(14400, 500); // 300 ms
         QVERIFY(QDir().mkpath(folder) && writeWav(folder + "/only001.wav", token));
@@ -263,6 +272,7 @@ private slots:
         qInfo("sink received %d samples of %d, level ratio %.9f", length, int(token.size()),
               levelRatio);
         QVERIFY2(std::fabs(levelRatio - 1) < 1e-3, qPrintable(QString::number(levelRatio)));
+        QCOMPARE(w->soundOutput->name(), output);
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
         w->subjectWindow->pushButtonChoice2->click(); // ends the one-trial session, nothing saved
         w->subjectWindow->pushButtonDone->click();
