@@ -217,6 +217,7 @@ public:
     // last, once the output has placed it; else -1.
     qint64 soundFirstFrame = -1;
     qint64 soundEndFrame = -1;
+    qint64 soundDueNs = 0;
     bool soundWasPlaced();
     // Stops the session with a warning to the experimenter and offers its
     // answers for saving; the subject window shows "Done".

@@ -16,6 +16,8 @@
 namespace {
 const int kSoundOver = -1;
 const qint64 kNsPerMs = 1000000;
+// How long past its due time a sound may wait for the output to place it.
+const qint64 kNeverPlacedNs = 2000 * kNsPerMs;
 
 int msUntil(qint64 ns)
 {
@@ -32,6 +34,7 @@ void MainWindow::queueSound(qint64 dueNs)
     delete audioBytes;
     audioBytes = new QByteArray(playbackBytes(samples, parameters.nSamples));
     soundFirstFrame = soundEndFrame = -1;
+    soundDueNs = dueNs;
     if (audioBytes->isEmpty())
         soundOutput->placement()->cancelSound();
     else
@@ -78,6 +81,12 @@ void MainWindow::playOneSound()
     const bool silent = !audioBytes || audioBytes->isEmpty();
     const bool placed = !silent && soundWasPlaced();
     const qint64 startNs = placed ? soundOutput->clock()->frameTimeNs(soundFirstFrame) : 0;
+    if (!silent && !placed && monotonicNowNs() - soundDueNs > kNeverPlacedNs) {
+        // The output never said where its device is: better a clear stop
+        // than a session that waits for ever.
+        soundOutputFailed(QStringLiteral("the output reports no position of its device"));
+        return;
+    }
     if (!silent && (!placed || msUntil(startNs) > 0)) {
         playbackTimer->start(placed ? msUntil(startNs) : 1);
         return;
