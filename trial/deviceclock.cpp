@@ -37,12 +37,6 @@ void DeviceClock::restart()
     readings.clear();
 }
 
-bool DeviceClock::known() const
-{
-    std::lock_guard<std::mutex> guard(lock);
-    return !readings.empty();
-}
-
 double DeviceClock::originLocked() const
 {
     if (kind == LateReadings) {

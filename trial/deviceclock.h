@@ -35,7 +35,6 @@ public:
     void observe(qint64 nowNs, double frame);
     // Forgets the readings, as when the stream stalled and resumed.
     void restart();
-    bool known() const;
     // When frame plays; before any reading, -1.
     qint64 frameTimeNs(qint64 frame) const;
     // The frame that plays at timeNs, rounded to the nearest; before any

@@ -6,6 +6,8 @@
 #include <QIODevice>
 #include <QTimer>
 
+#include <functional>
+
 namespace {
 // What the output holds ahead of the device: it is fed on the GUI thread, so
 // this must cover the longest the GUI thread is busy (drawing a token).
