@@ -324,11 +324,14 @@ void MainWindow::checkBoxAutoPlay_stateChanged(int state)
 
 void MainWindow::refreshMainWindow()
 {
-    // Closed in the middle of a session: no sound may follow for nobody, and
-    // the answers given so far are offered for saving.
+    // Closed in the middle of a session: no sound may follow once the
+    // listener's window is gone, and the answers given so far are offered for
+    // saving. Closed before "I am ready": the output opened at "Go" closes.
     const bool interrupted = sessionRunning;
     if (interrupted)
         stopSession();
+    else
+        releasePlaybackObjects();
     setEnabled(true);
     lineEditNTimes->setEnabled(true);
     pushButtonPractice->setEnabled(true);

@@ -219,6 +219,9 @@ public:
     qint64 soundEndFrame = -1;
     qint64 soundDueNs = 0;
     bool soundWasPlaced();
+    // Between "I am ready" and the moment the output plays (a server may take
+    // a moment to start a new stream); checks again every few ms.
+    QTimer *outputWaitTimer = nullptr; // child of this window
     // Stops the session with a warning to the experimenter and offers its
     // answers for saving; the subject window shows "Done".
     void abortSession(const QString &reason);
@@ -263,6 +266,7 @@ public slots:
     void pushButtonGo_clicked();
     void updateMainwindow(int response);
     void playOneSound();
+    void scheduleFirstSound();
     void soundOutputFailed(const QString &why);
     void soundEnded();
     void comboBoxSesType_currentIndexChanged(int);

@@ -13,7 +13,10 @@
 //   --pipe-bytes N          the pipe's capacity (the device buffer) with --card;
 //   --block-gui-ms N        before every other sound, block the GUI thread for
 //                           N ms from 250 ms before the sound is due;
-//   --audio NAME            the output to play through (tellwyn --audio).
+//   --audio NAME            the output to play through (tellwyn --audio);
+//   --read-ms N             how long the listener reads the instructions
+//                           between "Go" and "I am ready" (default 3000; the
+//                           output opens at "Go").
 //
 // Per trial it prints, in ms, all measured at the sink (or the card's DAC):
 //  onset error     the sound's first sample at the sink minus its due time
@@ -315,7 +318,7 @@ std::vector<Sound> findSounds(const std::vector<float> &s, double origin)
 
 int main(int argc, char *argv[])
 {
-    int captureLatencyMs = 5, pipeBytes = 0, blockGuiMs = 0;
+    int captureLatencyMs = 5, pipeBytes = 0, blockGuiMs = 0, readMs = 3000;
     const char *cardFifo = nullptr;
     QString output;
     for (int a = 1; a + 1 < argc; ++a) {
@@ -327,6 +330,8 @@ int main(int argc, char *argv[])
             pipeBytes = std::atoi(argv[a + 1]);
         else if (std::strcmp(argv[a], "--block-gui-ms") == 0)
             blockGuiMs = std::atoi(argv[a + 1]);
+        else if (std::strcmp(argv[a], "--read-ms") == 0)
+            readMs = std::atoi(argv[a + 1]);
         else if (std::strcmp(argv[a], "--audio") == 0)
             output = QString::fromLocal8Bit(argv[a + 1]);
     }
@@ -400,6 +405,7 @@ int main(int argc, char *argv[])
     QObject::connect(&w, &MainWindow::doneDataCollection, [&] { finished = true; });
 
     w.pushButtonGo->click();
+    QTest::qWait(readMs);
     answerAt[0] = nowMs();
     w.subjectWindow->pushButtonIAmReady->click();
     const int timeoutMs = int(nTrials * (delayMs + 1000));

@@ -18,6 +18,10 @@ const int kSoundOver = -1;
 const qint64 kNsPerMs = 1000000;
 // How long past its due time a sound may wait for the output to place it.
 const qint64 kNeverPlacedNs = 2000 * kNsPerMs;
+// How long "I am ready" waits for the output to play before arming the first
+// sound regardless (which then reports an output that never plays).
+const qint64 kOutputStartNs = 3000 * kNsPerMs;
+const int kOutputPollMs = 5;
 
 int msUntil(qint64 ns)
 {
@@ -28,6 +32,8 @@ int msUntil(qint64 ns)
 
 void MainWindow::queueSound(qint64 dueNs)
 {
+    if (soundOutput && soundOutput->clock()->rate() != audioFormat.sampleRate())
+        releasePlaybackObjects(); // opened for another rate
     if (!soundOutput && !startSessionOutput())
         return; // playOneSound reports it when the sound is due
     const QVector<double> samples = signal;
@@ -57,6 +63,31 @@ bool MainWindow::startSessionOutput()
                              << (output ? output->errorString() : QStringLiteral("unknown"));
     }
     return false;
+}
+
+void MainWindow::scheduleFirstSound()
+{
+    // The first sound's interval counts from the moment the output plays, so
+    // that it is placed and timed like every other. Opened at "Go", the output
+    // normally plays long before "I am ready"; a server can take a while to
+    // start a new stream, though (PulseAudio's null sink first sleeps out its
+    // current block, up to 2 s).
+    if (!sessionRunning)
+        return;
+    if (!soundOutput)
+        startSessionOutput();
+    const bool playing = soundOutput && soundOutput->clock()->frameTimeNs(0) >= 0;
+    if (!playing && answerClock.nsecsElapsed() < kOutputStartNs) {
+        if (!outputWaitTimer) {
+            outputWaitTimer = new QTimer(this);
+            outputWaitTimer->setSingleShot(true);
+            connect(outputWaitTimer, SIGNAL(timeout()), this, SLOT(scheduleFirstSound()));
+        }
+        outputWaitTimer->start(kOutputPollMs);
+        return;
+    }
+    answerClock.start();
+    schedulePlayback();
 }
 
 bool MainWindow::soundWasPlaced()

@@ -28,7 +28,7 @@ void MainWindow::updateMainwindow(int response)
         startJournal();
         emit deliverWavFileName(p.wavFileName);
         qDebug().noquote() << p.wavFileName;
-        schedulePlayback();
+        scheduleFirstSound();
         return;
     case ResponseMother:
     case ResponseStranger: {
@@ -134,6 +134,8 @@ void MainWindow::stopSession()
     sessionRunning = false;
     if (playbackTimer)
         playbackTimer->stop();
+    if (outputWaitTimer)
+        outputWaitTimer->stop();
     releasePlaybackObjects();
 }
 

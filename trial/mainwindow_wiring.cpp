@@ -35,4 +35,10 @@ void MainWindow::pushButtonGo_clicked()
     emit deliverSubCode(parameters.subCode);
 
     subjectWindow->show();
+    // The output opens now, while the listener reads the instructions, so
+    // that its clock has settled by the first sound: the first trial is then
+    // timed like every other. If it cannot open, the first sound tries again
+    // and reports it.
+    if (!soundOutput)
+        startSessionOutput();
 }

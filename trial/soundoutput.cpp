@@ -10,7 +10,7 @@ void SoundOutput::prepare(int frameRate, DeviceClock::Kind readings)
 
 QStringList soundOutputNames()
 {
-    return { QStringLiteral("pulseaudio"), QStringLiteral("qt") };
+    return { QStringLiteral("pipewire"), QStringLiteral("pulseaudio"), QStringLiteral("qt") };
 }
 
 QStringList outputsToTry(const QString &request)

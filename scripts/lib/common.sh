@@ -4,7 +4,7 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$ROOT/build}
 
-RUN_PACKAGES=(cmake g++ make pkg-config qtbase5-dev libqt5charts5-dev qtmultimedia5-dev libpulse-dev
+RUN_PACKAGES=(cmake g++ make pkg-config qtbase5-dev libqt5charts5-dev qtmultimedia5-dev libpulse-dev libpipewire-0.3-dev
     libqt5multimedia5-plugins)
 TEST_PACKAGES=(libbenchmark-dev libfftw3-dev)
 TEST_PACKAGES+=(python3)  # test_collect: the tables parse with the csv module
@@ -93,8 +93,9 @@ choose_sound_server() {
 }
 SOUND_SERVER=$(choose_sound_server)
 
+PIPEWIRE_PACKAGES=(pipewire wireplumber pipewire-pulse dbus-daemon pulseaudio-utils)
 if [ "$SOUND_SERVER" = pipewire ]; then
-    SOUND_PACKAGES=(pipewire wireplumber pipewire-pulse dbus-daemon pulseaudio-utils)
+    SOUND_PACKAGES=("${PIPEWIRE_PACKAGES[@]}")
 else
     SOUND_PACKAGES=(pulseaudio pulseaudio-utils)
 fi
@@ -204,6 +205,13 @@ CONF
             done
         fi
     done
+}
+
+# PipeWire only: every graph cycle from now on is N frames long, whatever
+# the streams ask for (as a desktop runs with other programs playing).
+force_pipewire_quantum() {
+    PIPEWIRE_RUNTIME_DIR="$SOUND_DIR" pw-metadata -n settings 0 clock.force-quantum "$1" >/dev/null
+    sleep 0.5
 }
 
 # The clients first, then the servers, each ended before the next.

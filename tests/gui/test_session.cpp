@@ -237,6 +237,8 @@ private slots:
     void sinkReceivesTheToken()
     {
         QFETCH(QString, output);
+        if (output == QLatin1String("pipewire") && !makeSoundOutput(output)->start(48000))
+            QSKIP("no PipeWire server runs here");
         w->audioOutputChoice = output;
         const QString folder = workDir.filePath("one");
         const QVector<qint16> token = offsetTone(14400, 500); // 300 ms
