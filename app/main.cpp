@@ -40,7 +40,7 @@ QString helpText()
                           "Runs a two-alternative voice-recognition listening experiment: the "
                           "experimenter\nprepares a session in the main window, the listener "
                           "answers \"Mother\" or\n\"Stranger\" after each sound in a second "
-                          "window, and the answers are saved as\nthree tab-separated files.\n\n"
+                          "window, and the answers are saved as\nfour tab-separated files.\n\n"
                           "Options:\n")
             + optionTable({ kAudio, helpOption(), versionOption() })
             + QStringLiteral("\nQt's own options (-platform NAME, -display DISPLAY, -style "

@@ -5,6 +5,7 @@
 #include "sound/wavfile.h"
 #include "trial/sessionjournal.h"
 #include "trial/soundoutput.h"
+#include "trial/trialtiming.h"
 
 #include <QAudioFormat>
 #include <QElapsedTimer>
@@ -200,7 +201,7 @@ public:
     bool saveDataFiles();
     // The save dialog until a file is chosen or the results are discarded (empty).
     QString askForRecordsFile();
-    // Writes the three result files beside path; the number that failed.
+    // Writes the four result files beside path; the number that failed.
     int writeResultFiles(const QString &path);
     // Loads, shows and arms the token of trial trialIndex; a token that cannot
     // be read stops the session instead.
@@ -231,6 +232,19 @@ public:
     QElapsedTimer answerClock; // since the answer that arms the next sound
     bool sessionRunning = false; // from "I am ready" until finished or stopped
     int answersGiven = 0;
+
+    // --- Timing of the trials (trial/mainwindow_timing.cpp) ---
+    // Each trial's due time and its sound's start and end at the device, for
+    // the timing file; the playback code reports them as they happen.
+    qint64 trialsStartNs = 0; // monotonic ns when "I am ready" arrived
+    QVector<TrialTiming> trialTimings; // one per trial played, in that order
+    // The first sample's time at the device, or -1 when no sound reached it.
+    void noteSoundStarted(qint64 onsetNs);
+    // When the last sample is over at the device (its next frame plays), or -1
+    // when not known.
+    void noteSoundEnded(qint64 endNs);
+    const TrialTiming *timingOfTrial(int trial) const;
+    int dropoutsAtSoundStart = -1; // the output's count as the sound started; -1 none
 
     // --- Session journal (trial/mainwindow_journal.cpp) ---
     // With saving on, every answer is on disk before the next sound, so a crash

@@ -32,6 +32,8 @@ const QCommandLineOption kSubject(QStringLiteral("subject"),
                                   QStringLiteral("CODE"));
 const QCommandLineOption kPerToken(QStringLiteral("per-token"),
                                    QStringLiteral("one row per session and token instead"));
+const QCommandLineOption kTiming(QStringLiteral("timing"),
+                                 QStringLiteral("two more columns from the timing files"));
 const QCommandLineOption kOutput({ QStringLiteral("o"), QStringLiteral("output") },
                                  QStringLiteral("write the table to FILE, whole or not at all"),
                                  QStringLiteral("FILE"));
@@ -69,12 +71,14 @@ QVector<Command> commands()
                   "session, trial, filename, stim, resp, correctness, rt, feedback, autoplay.\n"
                   "With --per-token: subject, session_type, session, filename, stim,\n"
                   "n_mother, n_stranger, rt, rt_correct, rt_incorrect, feedback, autoplay\n"
-                  "(NA: a mean over no answers). The table goes to standard output unless\n"
+                  "(NA: a mean over no answers). With --timing the trial table ends in\n"
+                  "onset_error_ms and output_latency_ms from each session's timing file\n"
+                  "(empty where there is none). The table goes to standard output unless\n"
                   "-o is given; UTF-8, one LF per row, never quoted. A session with a\n"
                   "missing or malformed file is named on standard error and left out whole.\n"
                   "Exit status 0 when every session found was read, 1 when any was left out\n"
                   "or none was found, 3 when FILE cannot be written.\n"),
-          { kPerToken, kOutput } },
+          { kPerToken, kTiming, kOutput } },
     };
 }
 
@@ -162,14 +166,14 @@ bool writeTable(const QString &table, const QString &outputPath)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
-int collect(const QStringList &folders, bool perToken, const QString &outputPath)
+int collect(const QStringList &folders, bool perToken, bool timing, const QString &outputPath)
 {
-    const CollectedSets found = collectResultSets(folders);
+    const CollectedSets found = collectResultSets(folders, timing);
     for (const QString &line : found.skipped)
         std::fprintf(stderr, "tellwyn-tokens: skipped %s\n", qPrintable(line));
     for (const QString &line : found.notes)
         std::fprintf(stderr, "tellwyn-tokens: note: %s\n", qPrintable(line));
-    const QString table = perToken ? tokenTable(found.sets) : trialTable(found.sets);
+    const QString table = perToken ? tokenTable(found.sets) : trialTable(found.sets, timing);
     if (!writeTable(table, outputPath)) {
         std::fprintf(stderr, "tellwyn-tokens: could not write the table to %s\n",
                      outputPath.isEmpty() ? "standard output" : qPrintable(outputPath));
@@ -221,7 +225,10 @@ int runCommand(const Command &command, const QStringList &arguments)
     const QStringList outputs = parser.values(kOutput);
     if (outputs.size() > 1 || (outputs.size() == 1 && outputs[0].isEmpty()))
         return usageError(kProgram, QStringLiteral("-o needs one FILE"));
-    return collect(operands, parser.isSet(kPerToken), outputs.value(0));
+    if (parser.isSet(kPerToken) && parser.isSet(kTiming))
+        return usageError(kProgram,
+                          QStringLiteral("--timing adds to the trial table, not to --per-token"));
+    return collect(operands, parser.isSet(kPerToken), parser.isSet(kTiming), outputs.value(0));
 }
 
 } // namespace

@@ -53,7 +53,9 @@ void MainWindow::startJournal()
 
 void MainWindow::journalAnswer(int entryIndex)
 {
-    if (journal.isWritable() && !journal.append(entryIndex + 1, parameters.entries[entryIndex]))
+    const int trial = entryIndex + 1;
+    if (journal.isWritable()
+        && !journal.append(trial, parameters.entries[entryIndex], timingOfTrial(trial)))
         warnJournalFailed(journalFolder());
 }
 
@@ -91,9 +93,12 @@ void MainWindow::recoverUnfinishedSessions()
         // Saved the way the session's own end saves, then the window's own
         // settings come back.
         const SessionParameters current = parameters;
+        const QVector<TrialTiming> currentTimings = trialTimings;
         parameters = s.parameters;
+        trialTimings = s.timings;
         const bool settled = saveDataFiles();
         parameters = current;
+        trialTimings = currentTimings;
         if (settled)
             unfinished.remove();
     }

@@ -123,6 +123,7 @@ void MainWindow::playOneSound()
         return;
     }
     ++nPlays;
+    noteSoundStarted(placed ? startNs : -1);
     emit soundPlaying(nPlays);
     if (!soundEndTimer) {
         soundEndTimer = new QTimer(this);
@@ -153,6 +154,7 @@ void MainWindow::soundEnded()
     // timer fires a little after it, and the difference is kept beside it.
     elapsedTimer->start();
     reactionClockLagNs = now - endNs;
+    noteSoundEnded(soundEndFrame >= 0 && soundOutput ? endNs : -1);
     emit soundPlaying(kSoundOver);
 }
 

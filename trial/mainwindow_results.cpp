@@ -23,7 +23,7 @@ bool MainWindow::saveDataFiles()
             return true;
         const QMessageBox::StandardButton again =
                 QMessageBox::question(this, QStringLiteral("Question"),
-                                      tr("%1 of the 3 result files could not be written.\n"
+                                      tr("%1 of the 4 result files could not be written.\n"
                                          "Do you want to save the results again in another place?")
                                               .arg(failed),
                                       QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
@@ -67,6 +67,9 @@ int MainWindow::writeResultFiles(const QString &path)
         { p.outputFileName, recordsFileText(p.tokens) },
         { p.outputFileName_entries, entriesFileText(p.entries) },
         { p.outputFileName_parameters, parametersFileText(p) },
+        // Beside them, named after the records file like the others; the
+        // parameters file keeps its lines and does not name it.
+        { timingFileName(p.outputFileName), timingFileText(trialTimings) },
     };
     int failed = 0;
     for (const auto &file : files) {

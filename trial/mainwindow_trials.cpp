@@ -22,6 +22,9 @@ void MainWindow::updateMainwindow(int response)
     switch (response) {
     case ResponseReady:
         qDebug("Test just started");
+        // The session's times count from here.
+        trialsStartNs = monotonicNowNs();
+        trialTimings.clear();
         readParameters();
         sessionRunning = true;
         answersGiven = 0;

@@ -12,6 +12,9 @@
 namespace {
 
 const QString kNotAvailable = "NA";
+// Columns of the timing file.
+const int kOnsetErrorColumn = 4;
+const int kLatencyColumn = 5;
 
 struct FoundFiles
 {
@@ -58,12 +61,12 @@ QString sessionColumns(const ResultSet &set)
 
 QString switchColumns(const ResultSet &set)
 {
-    return QString("\t%1\t%2\n").arg(int(set.feedBack)).arg(int(set.autoPlay));
+    return QString("\t%1\t%2").arg(int(set.feedBack)).arg(int(set.autoPlay));
 }
 
 } // namespace
 
-CollectedSets collectResultSets(const QStringList &folders)
+CollectedSets collectResultSets(const QStringList &folders, bool withTiming)
 {
     CollectedSets result;
     FoundFiles found;
@@ -108,7 +111,13 @@ CollectedSets collectResultSets(const QStringList &folders)
 
     std::sort(result.sets.begin(), result.sets.end(), sessionBefore);
     for (int i = 0; i < result.sets.size(); ++i) {
-        const ResultSet &set = result.sets[i];
+        ResultSet &set = result.sets[i];
+        // Timing is an addition to the answers, never a reason to leave them out.
+        if (withTiming) {
+            if (const QString error = readTimingFile(set); !error.isEmpty())
+                result.notes << resultSetName(set.parametersPath) + ": " + error
+                                + "; its timing columns are empty";
+        }
         if (set.trials.size() < set.plannedTrials())
             result.notes << resultSetName(set.parametersPath)
                             + QString(": %1 of %2 trials (the session ended early)")
@@ -122,14 +131,21 @@ CollectedSets collectResultSets(const QStringList &folders)
     return result;
 }
 
-QString trialTable(const QVector<ResultSet> &sets)
+QString trialTable(const QVector<ResultSet> &sets, bool withTiming)
 {
     QString table = "subject\tsession_type\tsession\ttrial\tfilename\tstim\tresp\tcorrectness\t"
-                    "rt\tfeedback\tautoplay\n";
+                    "rt\tfeedback\tautoplay";
+    table += withTiming ? "\tonset_error_ms\toutput_latency_ms\n" : "\n";
     for (const ResultSet &set : sets) {
         for (int i = 0; i < set.trials.size(); ++i) {
             table += sessionColumns(set) + '\t' + QString::number(i + 1) + '\t'
                     + set.trials[i].join('\t') + switchColumns(set);
+            if (withTiming) {
+                const QStringList timing = set.timing.value(i + 1);
+                table += '\t' + timing.value(kOnsetErrorColumn) + '\t'
+                        + timing.value(kLatencyColumn);
+            }
+            table += '\n';
         }
     }
     return table;
@@ -149,7 +165,7 @@ QString tokenTable(const QVector<ResultSet> &sets)
             auto mean = [](int n, const QString &value) { return n > 0 ? value : kNotAvailable; };
             table += sessionColumns(set) + '\t' + t[0] + '\t' + tokenClass(t[0], set.subject) + '\t'
                     + t[1] + '\t' + t[2] + '\t' + mean(nAnswers, t[3]) + '\t' + mean(nCorrect, t[4])
-                    + '\t' + mean(nAnswers - nCorrect, t[5]) + switchColumns(set);
+                    + '\t' + mean(nAnswers - nCorrect, t[5]) + switchColumns(set) + '\n';
         }
     }
     return table;

@@ -4,6 +4,8 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#include <cmath>
+
 namespace {
 const QChar kTab = QLatin1Char('\t');
 const QChar kLineEnd = QLatin1Char('\n');
@@ -12,6 +14,45 @@ QString derivedFileName(const QString &recordsFileName, const QString &infix)
 {
     const QFileInfo info(recordsFileName);
     return info.completeBaseName() + infix + info.suffix();
+}
+
+// Nanoseconds as milliseconds to the microsecond, rounded half away from
+// zero; integer arithmetic, so no locale and no binary fraction shows.
+QString msText(const std::optional<qint64> &ns)
+{
+    if (!ns)
+        return QString();
+    const qint64 us = (*ns >= 0 ? *ns + 500 : *ns - 500) / 1000;
+    const qint64 magnitude = us < 0 ? -us : us;
+    return QLatin1String(us < 0 ? "-" : "") + QString::number(magnitude / 1000) + QLatin1Char('.')
+            + QStringLiteral("%1").arg(magnitude % 1000, 3, 10, QLatin1Char('0'));
+}
+
+QString msText(const std::optional<double> &ms)
+{
+    return ms && std::isfinite(*ms) ? QString::number(*ms, 'f', 3) : QString();
+}
+
+// A name as the timing file holds it: a tab, line break or other control
+// character would break the row and is written as a C escape (\t, \n, \r,
+// \xHH); every other character stays as it is, as in the entries file.
+QString tableField(const QString &text)
+{
+    QString field;
+    field.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\t'))
+            field += QLatin1String("\\t");
+        else if (c == QLatin1Char('\n'))
+            field += QLatin1String("\\n");
+        else if (c == QLatin1Char('\r'))
+            field += QLatin1String("\\r");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            field += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            field += c;
+    }
+    return field;
 }
 } // namespace
 
@@ -41,6 +82,29 @@ QString entriesFileText(const QVector<TrialEntry> &entries)
     for (const TrialEntry &e : entries) {
         out << kLineEnd << e.fileName << kTab << e.stim << kTab << e.resp << kTab
             << int(e.correctness) << kTab << e.rt;
+    }
+    out.flush();
+    return text;
+}
+
+QString timingFileText(const QVector<TrialTiming> &timings)
+{
+    QString text;
+    if (timings.isEmpty())
+        return text;
+    QTextStream out(&text);
+    out << "trial" << kTab << "filename" << kTab << "due_ms" << kTab << "onset_ms" << kTab
+        << "onset_error_ms" << kTab << "output_latency_ms" << kTab << "end_ms" << kTab
+        << "rt_clock_lag_ms" << kTab << "dropouts" << kTab << "output" << kTab << "device";
+    for (const TrialTiming &t : timings) {
+        std::optional<qint64> onsetError;
+        if (t.onsetNs && t.dueNs)
+            onsetError = *t.onsetNs - *t.dueNs;
+        out << kLineEnd << t.trial << kTab << tableField(t.fileName) << kTab << msText(t.dueNs)
+            << kTab << msText(t.onsetNs) << kTab << msText(onsetError) << kTab
+            << msText(t.outputLatencyMs) << kTab << msText(t.endNs) << kTab
+            << msText(t.rtClockLagNs) << kTab << (t.dropouts ? QString::number(*t.dropouts) : "")
+            << kTab << tableField(t.output) << kTab << tableField(t.device);
     }
     out.flush();
     return text;
@@ -86,6 +150,11 @@ QString entriesFileName(const QString &recordsFileName)
 QString parametersFileName(const QString &recordsFileName)
 {
     return derivedFileName(recordsFileName, QStringLiteral("_parameters."));
+}
+
+QString timingFileName(const QString &recordsFileName)
+{
+    return derivedFileName(recordsFileName, QStringLiteral("_timing."));
 }
 
 QString writeFailureMessage(const QString &folder, const QString &fileName)

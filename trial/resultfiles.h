@@ -4,11 +4,12 @@
 #include "app/sessionparameters.h"
 #include "sound/tokenrecord.h"
 #include "trial/trialentry.h"
+#include "trial/trialtiming.h"
 
 #include <QString>
 #include <QVector>
 
-// The three result files of a session as text: TAB-separated columns, numbers
+// The result files of a session as text: TAB-separated columns, numbers
 // as a default QTextStream prints them (%g with 6 significant digits), bools as
 // 0 and 1, "\n" between lines and none after the last. Writing turns "\n" into
 // the platform's line end.
@@ -19,6 +20,13 @@ QString recordsFileText(const QVector<TokenRecord> &tokens);
 // Header and one row per trial; empty when there are no entries.
 QString entriesFileText(const QVector<TrialEntry> &entries);
 
+// Header and one row per trial: trial, filename, due_ms, onset_ms,
+// onset_error_ms, output_latency_ms, end_ms, rt_clock_lag_ms, dropouts,
+// output, device. Times in ms to 0.001 with a dot, whatever the locale; a
+// field not known is empty. Control characters in names come out as \t, \n,
+// \r or \xHH. Empty when there are no trials.
+QString timingFileText(const QVector<TrialTiming> &timings);
+
 // The 23 "key: value" lines of the session record.
 QString parametersFileText(const SessionParameters &p);
 
@@ -27,6 +35,7 @@ QString parametersFileText(const SessionParameters &p);
 // run -> run_entries.).
 QString entriesFileName(const QString &recordsFileName);
 QString parametersFileName(const QString &recordsFileName);
+QString timingFileName(const QString &recordsFileName);
 
 // Text of the warning for a file that could not be written.
 QString writeFailureMessage(const QString &folder, const QString &fileName);

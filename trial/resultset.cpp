@@ -41,6 +41,10 @@ const QStringList kParameterKeys = {
 };
 const QString kRecordsHeader = "filename\tnMother\tnStranger\trt\trt_correct\trt_incorrect";
 const QString kEntriesHeader = "filename\tstim\tresp\tcorrectness\trt";
+const QString kTimingHeader = "trial\tfilename\tdue_ms\tonset_ms\tonset_error_ms\t"
+                              "output_latency_ms\tend_ms\trt_clock_lag_ms\tdropouts\toutput\t"
+                              "device";
+const int kTimingColumns = 11;
 // Far above the 23 short lines Tellwyn writes; a larger file is something else.
 const qint64 kMaxParametersFileBytes = 1 << 20;
 const QString kMother = "mother";
@@ -99,6 +103,14 @@ bool isTime(const QString &text)
     bool ok = false;
     const double value = text.toDouble(&ok);
     return ok && text.trimmed() == text && std::isfinite(value) && value >= 0;
+}
+
+// A number of ms as the timing file writes it, or empty where it is not known.
+bool isTimingField(const QString &text)
+{
+    bool ok = text.isEmpty();
+    const double value = ok ? 0.0 : text.toDouble(&ok);
+    return ok && text.trimmed() == text && std::isfinite(value);
 }
 
 bool isSwitch(const QString &text, bool &value)
@@ -164,6 +176,7 @@ QString readParameters(const QString &path, ResultSet &set)
                 + "\"); was a file renamed?";
     set.recordsPath = self.dir().filePath(records);
     set.entriesPath = self.dir().filePath(entriesFileName(records));
+    set.timingPath = self.dir().filePath(timingFileName(records));
     return QString();
 }
 
@@ -242,6 +255,34 @@ QString readEntries(ResultSet &set)
 }
 
 } // namespace
+
+QString readTimingFile(ResultSet &set)
+{
+    set.timing.clear();
+    const QString name = QFileInfo(set.timingPath).fileName();
+    QStringList lines;
+    if (QString error = readLines(set.timingPath, lines); !error.isEmpty())
+        return error;
+    if (lines.first() != kTimingHeader)
+        return name + ": the first line is not the timing header";
+    QMap<int, QStringList> rows;
+    for (int i = 1; i < lines.size(); ++i) {
+        const QStringList f = lines[i].split('\t');
+        const QString where = name + QString(" line %1: ").arg(i + 1);
+        int trial = 0;
+        if (f.size() != kTimingColumns)
+            return where + QString("%1 columns instead of %2").arg(f.size()).arg(kTimingColumns);
+        if (!isInt(f[0], trial, 1) || trial > set.plannedTrials() || rows.contains(trial))
+            return where + "trial \"" + f[0] + "\" is no trial of the session, or repeated";
+        for (int c = 2; c <= 7; ++c) {
+            if (!isTimingField(f[c]))
+                return where + "\"" + f[c] + "\" is not a time in ms";
+        }
+        rows.insert(trial, f);
+    }
+    set.timing = rows;
+    return QString();
+}
 
 bool isParametersFileName(const QString &fileName)
 {

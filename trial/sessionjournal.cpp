@@ -14,8 +14,11 @@
 #include <QSet>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <limits>
+#include <type_traits>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -158,7 +161,60 @@ bool readSessionLine(const QByteArray &line, RecoveredSession &s)
     return true;
 }
 
-bool readTrialLine(const QByteArray &line, TrialEntry &e)
+// A trial's timing, its times as whole nanoseconds (JSON numbers hold them
+// exactly for 104 days after "I am ready"); a field not known is left out.
+QJsonObject timingObject(const TrialTiming &t)
+{
+    QJsonObject object;
+    auto put = [&object](const char *key, const auto &field) {
+        if (field)
+            object.insert(QLatin1String(key), double(*field));
+    };
+    put("due_ns", t.dueNs);
+    put("onset_ns", t.onsetNs);
+    put("end_ns", t.endNs);
+    put("output_latency_ms", t.outputLatencyMs);
+    put("rt_clock_lag_ns", t.rtClockLagNs);
+    put("dropouts", t.dropouts);
+    if (!t.output.isEmpty())
+        object.insert("output", t.output);
+    if (!t.device.isEmpty())
+        object.insert("device", t.device);
+    return object;
+}
+
+// A field that is missing or cannot be read stays empty: the answer on the
+// same line is worth more than its timing, and no number is made up for it.
+void readTiming(const QJsonObject &object, TrialTiming &t)
+{
+    auto get = [&object](const char *key, auto &field) {
+        using Value = typename std::decay_t<decltype(field)>::value_type;
+        const QJsonValue j = object.value(QLatin1String(key));
+        const double d = j.toDouble();
+        if (!j.isDouble() || !std::isfinite(d))
+            return;
+        if constexpr (std::is_integral_v<Value>) {
+            const double limit = std::min(double(std::numeric_limits<Value>::max()), 0x1p53);
+            if (d != std::floor(d) || std::fabs(d) > limit)
+                return;
+        }
+        field = Value(d);
+    };
+    get("due_ns", t.dueNs);
+    get("onset_ns", t.onsetNs);
+    get("end_ns", t.endNs);
+    get("output_latency_ms", t.outputLatencyMs);
+    get("rt_clock_lag_ns", t.rtClockLagNs);
+    get("dropouts", t.dropouts);
+    t.output = object.value("output").toString();
+    t.device = object.value("device").toString();
+}
+
+// The answer, and the trial's timing: a line of a journal written before
+// trials were timed has none, and its trial gets a timing of empty fields.
+// The timing file then still has a row for every trial, and a timing file
+// left under the same name by an earlier save cannot pass for this one's.
+bool readTrialLine(const QByteArray &line, TrialEntry &e, TrialTiming &timing)
 {
     const QJsonObject object = objectOf(line, QStringLiteral("trial"));
     int trial = 0, correctness = -1;
@@ -169,6 +225,10 @@ bool readTrialLine(const QByteArray &line, TrialEntry &e)
             && fromJson(object.value("correctness"), correctness)
             && fromJson(object.value("rt"), e.rt);
     e.correctness = correctness == 1;
+    timing = TrialTiming();
+    timing.trial = trial;
+    timing.fileName = e.fileName;
+    readTiming(object.value("timing").toObject(), timing);
     return complete && (e.stim == kMother || e.stim == kStranger)
             && (e.resp == kMother || e.resp == kStranger) && (correctness == 0 || correctness == 1);
 }
@@ -238,9 +298,9 @@ bool SessionJournal::start(const QString &folder, const SessionParameters &p)
     return true;
 }
 
-bool SessionJournal::append(int trialNumber, const TrialEntry &entry)
+bool SessionJournal::append(int trialNumber, const TrialEntry &entry, const TrialTiming *timing)
 {
-    return writeLine(journalTrialLine(trialNumber, entry, QDateTime::currentDateTimeUtc()));
+    return writeLine(journalTrialLine(trialNumber, entry, QDateTime::currentDateTimeUtc(), timing));
 }
 
 bool SessionJournal::writeLine(const QByteArray &line)
@@ -315,17 +375,21 @@ QByteArray journalSessionLine(const SessionParameters &p, const QDateTime &start
                     { "tokens", tokens } });
 }
 
-QByteArray journalTrialLine(int trialNumber, const TrialEntry &entry, const QDateTime &time)
+QByteArray journalTrialLine(int trialNumber, const TrialEntry &entry, const QDateTime &time,
+                            const TrialTiming *timing)
 {
-    return lineOf({ { "kind", "trial" },
-                    { "trial", trialNumber },
-                    { "time", time.toString(Qt::ISODateWithMs) },
-                    { "folder", entry.folder },
-                    { "filename", entry.fileName },
-                    { "stim", entry.stim },
-                    { "resp", entry.resp },
-                    { "correctness", int(entry.correctness) },
-                    { "rt", entry.rt } });
+    QJsonObject object { { "kind", "trial" },
+                         { "trial", trialNumber },
+                         { "time", time.toString(Qt::ISODateWithMs) },
+                         { "folder", entry.folder },
+                         { "filename", entry.fileName },
+                         { "stim", entry.stim },
+                         { "resp", entry.resp },
+                         { "correctness", int(entry.correctness) },
+                         { "rt", entry.rt } };
+    if (timing)
+        object.insert("timing", timingObject(*timing));
+    return lineOf(object);
 }
 
 RecoveredSession readJournal(const QString &path)
@@ -345,6 +409,7 @@ RecoveredSession readJournal(const QString &path)
         line = file.readLine();
     SessionParameters &p = s.parameters;
     p.entries.clear();
+    s.timings.clear();
     QHash<QPair<QString, QString>, int> tokenIndex;
     for (int i = 0; i < p.tokens.size(); ++i)
         tokenIndex.insert({ p.tokens[i].folder, p.tokens[i].fileName }, i);
@@ -355,7 +420,8 @@ RecoveredSession readJournal(const QString &path)
         if (line.trimmed().isEmpty())
             continue;
         TrialEntry e;
-        const bool read = readTrialLine(line, e);
+        TrialTiming timing;
+        const bool read = readTrialLine(line, e, timing);
         const int index = tokenIndex.value({ e.folder, e.fileName }, -1);
         if (!read || (sessionRead && index < 0)) {
             ++s.damagedLines;
@@ -367,6 +433,7 @@ RecoveredSession readJournal(const QString &path)
         TrialEntry scored;
         scoreAnswer(scored, p.tokens[index], e.resp == kMother, e.rt, e.fileName, p.subCode);
         p.entries.append(e);
+        s.timings.append(timing);
     }
     computeTokenAverages(p.tokens, p.subCode);
     return s;

@@ -3,6 +3,7 @@
 
 #include "app/sessionparameters.h"
 #include "trial/trialentry.h"
+#include "trial/trialtiming.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -16,11 +17,13 @@
 //
 //   {"kind":"session","started":..., "trials":N, "parameters":{...},
 //   "tokens":[{"folder","filename"}...]}
-//   {"kind":"trial","trial":1,"time":...,"folder":...,"filename":...,"stim":...,"resp":...,"correctness":1,"rt":412}
+//   {"kind":"trial","trial":1,"time":...,"folder":...,"filename":...,"stim":...,"resp":...,"correctness":1,"rt":412,
+//   "timing":{"due_ns":...,"onset_ns":...,"end_ns":...,"output_latency_ms":...,"rt_clock_lag_ns":...,"dropouts":0,"output":...,"device":...}}
 //
 // The first line holds everything the parameters file and the records file
 // need (every token, answered or not, in the session's order); each later line
-// is one answer, written and fsync'ed before the next sound is due. A journal
+// is one answer with its trial's timing (a field not known is left out),
+// written and fsync'ed before the next sound is due. A journal
 // left behind is an unfinished session. Its writer holds an exclusive flock()
 // on it as long as it lives, so a journal whose process is gone (killed,
 // crashed, or the machine stopped) can be told from one that another running
@@ -36,8 +39,9 @@ public:
     // Creates a new journal in folder and writes the session's first line
     // (p with its tokens; one trial per entry). False when it cannot be written.
     bool start(const QString &folder, const SessionParameters &p);
-    // Appends one answered trial (counted from 1) and makes it durable.
-    bool append(int trialNumber, const TrialEntry &entry);
+    // Appends one answered trial (counted from 1), with its timing when there
+    // is one, and makes it durable.
+    bool append(int trialNumber, const TrialEntry &entry, const TrialTiming *timing = nullptr);
     // Takes over a journal left by a process that is gone. False when a running
     // program, this one included, wrote it.
     bool adopt(const QString &path);
@@ -66,17 +70,21 @@ QStringList journalFiles(const QString &folder);
 
 // The two kinds of line.
 QByteArray journalSessionLine(const SessionParameters &p, const QDateTime &started);
-QByteArray journalTrialLine(int trialNumber, const TrialEntry &entry, const QDateTime &time);
+QByteArray journalTrialLine(int trialNumber, const TrialEntry &entry, const QDateTime &time,
+                            const TrialTiming *timing = nullptr);
 
 // A session rebuilt from its journal as its end would have left it for the
 // trials answered: every token with its counts and mean times, one entry per
-// answer in trial order.
+// answer in trial order, and the timing of each of them.
 struct RecoveredSession
 {
     SessionParameters parameters;
     int trials = 0; // planned
     int answers = 0; // recovered
     int damagedLines = 0; // lines that could not be read, left out
+    // One per entry. A journal written before trials were timed holds none:
+    // its trials get empty fields (see readJournal).
+    QVector<TrialTiming> timings;
     QDateTime started;
     QString error; // why nothing could be rebuilt; empty when parameters hold the session
 

@@ -3,6 +3,7 @@
 #include "trial/scoring.h"
 #include "trial/sessionjournal.h"
 
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -60,13 +61,29 @@ private slots:
         }
         QByteArray journal = journalSessionLine(p, QDateTime::currentDateTimeUtc());
 
-        // What the session's own end would hold after 5 answers.
+        // What the session's own end would hold after 5 answers. The third
+        // line is one of a journal written before trials were timed: its
+        // trial comes back with empty timing fields.
         SessionParameters expected = p;
+        QVector<TrialTiming> timings;
         const QVector<double> rts = { 412, 0.1 + 0.7, 1e-9, 987654.321, 250 };
         for (int k = 0; k < rts.size(); ++k) {
             TrialEntry &e = expected.entries[k];
             scoreAnswer(e, expected.tokens[order[k]], k % 3 != 1, rts[k], e.fileName, p.subCode);
-            journal += journalTrialLine(k + 1, e, QDateTime::currentDateTimeUtc());
+            TrialTiming t;
+            t.trial = k + 1;
+            t.fileName = e.fileName;
+            if (k != 2) {
+                t.dueNs = (qint64(1) << 52) + k; // exact only as a whole number
+                t.onsetNs = *t.dueNs - 1501;
+                t.outputLatencyMs = 0.1 + 0.2;
+                t.dropouts = k;
+                t.output = "pulse\"audio";
+                t.device = "null\tsink";
+            }
+            journal += journalTrialLine(k + 1, e, QDateTime::currentDateTimeUtc(),
+                                        k == 2 ? nullptr : &t);
+            timings << t;
         }
         expected.entries.resize(rts.size());
         computeTokenAverages(expected.tokens, p.subCode);
@@ -83,12 +100,65 @@ private slots:
         QCOMPARE(parametersFileText(s.parameters), parametersFileText(expected));
         QCOMPARE(recordsFileText(s.parameters.tokens), recordsFileText(expected.tokens));
         QCOMPARE(entriesFileText(s.parameters.entries), entriesFileText(expected.entries));
+        QCOMPARE(timingFileText(s.timings), timingFileText(timings));
+        QCOMPARE(s.timings[3].dueNs, timings[3].dueNs);
 
         // Without its first line the answers cannot be placed, but are not
         // taken for nothing either.
         QVERIFY(writeAll(dir.filePath("k.journal"), journal.mid(journal.indexOf('\n') + 1)));
         const RecoveredSession headless = readJournal(dir.filePath("k.journal"));
         QVERIFY(!headless.ok() && headless.answers == rts.size());
+    }
+
+    // The timing file: ms to the microsecond with a dot in any locale, empty
+    // fields where nothing is known, names that cannot break a row.
+    void timingFileRows()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        TrialTiming played;
+        played.trial = 1;
+        played.fileName = "mom001.wav";
+        played.dueNs = 1000000500; // 1000.0005 ms
+        played.onsetNs = 999999499;
+        played.outputLatencyMs = 25.0 / 3;
+        played.endNs = 1250000000;
+        played.rtClockLagNs = 140000;
+        played.dropouts = 0;
+        played.output = "pulseaudio";
+        played.device = "null";
+        TrialTiming silent; // a token without samples: due, and nothing at the device
+        silent.trial = 2;
+        silent.fileName = "empty.wav";
+        silent.dueNs = 5000000;
+        silent.output = "qt";
+        TrialTiming hostile;
+        hostile.trial = 3;
+        hostile.fileName = "a\tb\nc\rd\x01 ö\\.wav";
+        hostile.device = "sink\tone";
+        const struct
+        {
+            const char *name;
+            TrialTiming timing;
+            QString row;
+        } cases[] = {
+            { "played", played,
+              "1\tmom001.wav\t1000.001\t999.999\t-0.001\t8.333\t1250.000\t0."
+              "140\t0\tpulseaudio\tnull" },
+            { "silent", silent, "2\tempty.wav\t5.000\t\t\t\t\t\t\tqt\t" },
+            { "hostile names", hostile,
+              "3\ta\\tb\\nc\\rd\\x01 ö\\.wav\t\t\t\t\t\t\t\t\tsink\\tone" },
+        };
+        const QString header =
+                "trial\tfilename\tdue_ms\tonset_ms\tonset_error_ms\t"
+                "output_latency_ms\tend_ms\trt_clock_lag_ms\tdropouts\toutput\tdevice";
+        for (const auto &c : cases)
+            QVERIFY2(timingFileText({ c.timing }) == header + '\n' + c.row,
+                     qPrintable(QString(c.name) + ": " + timingFileText({ c.timing })));
+        QCOMPARE(timingFileText({ played, silent }).count('\n'), 2);
+        QCOMPARE(timingFileText({}), QString());
+        QCOMPARE(timingFileName("run.data.txt"), QString("run.data_timing.txt"));
+        QCOMPARE(timingFileName("run"), QString("run_timing."));
+        QLocale::setDefault(QLocale::c());
     }
 
     // A journal being written is no one else's to recover; a removed one leaves nothing.

@@ -219,9 +219,26 @@ private slots:
                       "rt_correct=float?", "rt_incorrect=float?", "feedback=int", "autoplay=int" },
                     6);
 
+        // --timing: two more columns from each set's timing file, joined by
+        // trial number; empty, and noted, for a set saved without one.
+        QVERIFY(QFile::remove(out + "b/deep/early_timing.txt"));
+        const Run timed = collect({ "--timing", out + "a", out + "b" });
+        const QStringList timing = readLines(out + "a/run_timing.txt").mid(1);
+        const QStringList rows = trials.split('\n').mid(1, 5); // 3 of a/run, 2 of b/deep/early
+        QString timedTrials = QString(kTrialHeader) + "\tonset_error_ms\toutput_latency_ms\n";
+        for (int i = 0; i < rows.size(); ++i)
+            timedTrials +=
+                    rows[i] + '\t' + (i < 3 ? timing.value(i).section('\t', 4, 5) : "\t") + '\n';
+        QCOMPARE(timing.size(), 3);
+        QCOMPARE(timed.status, 0);
+        QCOMPARE(timed.out, timedTrials);
+        QVERIFY2(timed.err.contains(out + "b/deep/early: early_timing.txt is missing"),
+                 qPrintable(timed.err));
+        QCOMPARE(collect({ "--timing", "--per-token", out }).status, 2);
+
         // A table that cannot be written leaves nothing behind.
         QCOMPARE(collect({ out + "a", "-o", out + "a" }).status, 3);
-        QCOMPARE(QDir(out + "a").entryList(QDir::Files).size(), 3);
+        QCOMPARE(QDir(out + "a").entryList(QDir::Files).size(), 4);
     }
 };
 

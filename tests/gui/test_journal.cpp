@@ -183,6 +183,13 @@ private slots:
                          "mainParameterIndex: 0\nsesNum: 7\nnTimes: 2\nsi: 1\nthreshold: 0\n"
                          "reactionTime: 0\nsaveData: 1\nfeedBack: 1\nautoPlay: 1")
                          .arg(out.chopped(1), tokenFolder));
+        // Each answer's line carried its trial's timing.
+        const QStringList timing = readAll(out + "recovered_timing.txt").split('\n');
+        QCOMPARE(timing.size(), answered + 1);
+        for (int i = 1; i <= answered; ++i)
+            QVERIFY2(timing[i].section('\t', 0, 0) == QString::number(i)
+                             && !timing[i].section('\t', 3, 3).isEmpty(),
+                     qPrintable(timing[i]));
     }
 
     // A session that ends normally leaves no journal to offer at the next start.

@@ -139,6 +139,30 @@ class TestSession : public QObject
                          .arg(int(feedBack))
                          .arg(int(autoPlay)));
     }
+    // One row per trial answered, in the order played: each 100 ms token at
+    // the device near its due time, by the output's clock.
+    void checkTimingFile(const QString &name)
+    {
+        const QStringList lines = readAll(out + name + "_timing.txt").split('\n');
+        QCOMPARE(lines.size(), answeredFiles.size() + 1);
+        QCOMPARE(lines[0],
+                 QString("trial\tfilename\tdue_ms\tonset_ms\tonset_error_ms\toutput_latency_ms\t"
+                         "end_ms\trt_clock_lag_ms\tdropouts\toutput\tdevice"));
+        double lastDue = 0;
+        for (int k = 0; k < answeredFiles.size(); ++k) {
+            const QStringList f = lines[k + 1].split('\t');
+            QVector<double> v;
+            bool ok = f.size() == 11 && f[0] == QString::number(k + 1) && f[1] == answeredFiles[k]
+                    && soundOutputNames().contains(f[9]) && !f[10].isEmpty();
+            for (int c = 2; ok && c <= 8; ++c)
+                v << f[c].toDouble(&ok);
+            ok = ok && v[0] > lastDue && std::fabs(v[1] - v[0] - v[2]) < 0.0015 && v[2] > -10
+                    && v[2] < 100 && std::fabs(v[4] - v[1] - 100) < 5 && v[5] >= 0 && v[5] < 1000
+                    && v[6] >= 0;
+            QVERIFY2(ok, qPrintable(lines[k + 1]));
+            lastDue = v[0];
+        }
+    }
     // Closes the subject window with Yes (after a No and a Cancel that keep it);
     // with saveAs, also accepts the offer to save the answers given so far, first
     // into blocked.txt (whose entries file cannot be written), then into saveAs.
@@ -216,6 +240,7 @@ private slots:
                  QString("Frequency Difference = 0 %,   Reaction Time = 0 ms"));
         QVERIFY(!w->soundOutput && !w->audioBytes);
         STEP(checkResultFiles(name, tokenFolder, 2, feedBack, autoPlay));
+        STEP(checkTimingFile(name));
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
         sw->pushButtonDone->click();
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
