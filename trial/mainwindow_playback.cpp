@@ -76,8 +76,8 @@ void MainWindow::scheduleFirstSound()
         return;
     if (!soundOutput)
         startSessionOutput();
-    const bool playing = soundOutput && soundOutput->clock()->frameTimeNs(0) >= 0;
-    if (!playing && answerClock.nsecsElapsed() < kOutputStartNs) {
+    const bool waiting = soundOutput && soundOutput->clock()->frameTimeNs(0) < 0;
+    if (waiting && answerClock.nsecsElapsed() < kOutputStartNs) {
         if (!outputWaitTimer) {
             outputWaitTimer = new QTimer(this);
             outputWaitTimer->setSingleShot(true);

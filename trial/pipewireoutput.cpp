@@ -56,6 +56,7 @@ bool PipeWireOutput::start(int frameRate)
     }();
     Q_UNUSED(initialised)
     rate = frameRate;
+    latencyUs.store(kNoLatency);
     haveOrigin = false;
     prepare(frameRate, DeviceClock::ServerReadings);
     hooks = new Hooks;
@@ -162,6 +163,12 @@ void PipeWireOutput::stop()
     nodeNames.clear();
     linkTargets.clear();
     streamNode = SPA_ID_INVALID;
+}
+
+double PipeWireOutput::latencyMs() const
+{
+    const qint64 us = latencyUs.load();
+    return us == kNoLatency ? std::numeric_limits<double>::quiet_NaN() : us / 1000.0;
 }
 
 QString PipeWireOutput::device() const

@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <atomic>
+#include <limits>
 #include <mutex>
 
 struct pw_buffer;
@@ -33,7 +34,7 @@ public:
     void stop() override;
     QString name() const override { return QStringLiteral("pipewire"); }
     QString device() const override;
-    double latencyMs() const override { return latencyUs.load() / 1000.0; }
+    double latencyMs() const override;
     int dropouts() const override { return jumps.load(); }
 
 private:
@@ -62,7 +63,8 @@ private:
     // or skipped part of the stream.
     double lastOriginNs = 0;
     bool haveOrigin = false;
-    std::atomic<qint64> latencyUs { 0 };
+    std::atomic<qint64> latencyUs { kNoLatency };
+    static const qint64 kNoLatency = std::numeric_limits<qint64>::min();
     std::atomic<int> jumps { 0 };
     // Which node the stream plays to, learnt from the graph's links.
     mutable std::mutex deviceLock;

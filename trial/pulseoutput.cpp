@@ -45,6 +45,7 @@ bool PulseOutput::start(int frameRate)
 {
     stop();
     rate = frameRate;
+    latencyUs.store(kNoLatency);
     prepare(frameRate, DeviceClock::ServerReadings);
     loop = pa_threaded_mainloop_new();
     if (!loop) {
@@ -134,6 +135,12 @@ void PulseOutput::stop()
     pa_threaded_mainloop_stop(loop);
     pa_threaded_mainloop_free(loop);
     loop = nullptr;
+}
+
+double PulseOutput::latencyMs() const
+{
+    const qint64 us = latencyUs.load();
+    return us == kNoLatency ? std::numeric_limits<double>::quiet_NaN() : us / 1000.0;
 }
 
 QString PulseOutput::device() const

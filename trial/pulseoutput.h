@@ -4,6 +4,7 @@
 #include "trial/soundoutput.h"
 
 #include <atomic>
+#include <limits>
 #include <mutex>
 
 struct pa_context;
@@ -28,7 +29,7 @@ public:
     void stop() override;
     QString name() const override { return QStringLiteral("pulseaudio"); }
     QString device() const override;
-    double latencyMs() const override { return latencyUs.load() / 1000.0; }
+    double latencyMs() const override;
     int dropouts() const override { return underflows.load(); }
 
 private:
@@ -50,7 +51,8 @@ private:
     pa_time_event *tick = nullptr;
     int rate = 0;
     bool running = false; // set and read with the loop locked
-    std::atomic<qint64> latencyUs { 0 };
+    std::atomic<qint64> latencyUs { kNoLatency };
+    static const qint64 kNoLatency = std::numeric_limits<qint64>::min();
     std::atomic<int> underflows { 0 };
     mutable std::mutex deviceLock;
     QString sinkName;

@@ -30,7 +30,8 @@ public:
     // "pipewire", "pulseaudio" or "qt", and the device it plays on.
     virtual QString name() const = 0;
     virtual QString device() const = 0;
-    // The server's latency from the stream to the device, as last reported.
+    // The server's latency from the stream to the device, as last reported;
+    // NaN before its first report.
     virtual double latencyMs() const = 0;
     // Underruns the server reported since start.
     virtual int dropouts() const = 0;

@@ -47,8 +47,9 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    // A sound server that does not exist: no output device can be opened.
+    // Sound servers that do not exist: no output device can be opened.
     qputenv("PULSE_SERVER", "unix:/nonexistent/tellwyn-no-audio");
+    qputenv("PIPEWIRE_REMOTE", "/nonexistent/tellwyn-no-audio");
     return sessiondriver::runInScratchHome<TestNoAudio>(argc, argv);
 }
 
