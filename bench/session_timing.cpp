@@ -26,6 +26,8 @@
 //                  sound's last sample had passed the sink;
 //  start sig       soundPlaying(1) minus the first sample at the sink;
 //  end sig         soundPlaying(-1) minus the last sample at the sink;
+//  file onset      the timing file's onset_ms minus the first sample at the
+//                  sink (summary only);
 //  display work    how long the answer's own handling (scoring, loading the
 //                  next token, spectrum, charts, arming the sound) held the
 //                  GUI thread.
@@ -44,6 +46,7 @@
 // such delays are.
 #include "app/mainwindow.h"
 #include "trial/answerscoring.h"
+#include "trial/resultfiles.h"
 #include "trial/subjectwindow.h"
 
 #include "tests/gui/sessiondriver.h"
@@ -432,7 +435,11 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%d sounds in the capture for %d trials: figures unreliable\n",
                      int(sounds.size()), nTrials);
 
-    std::vector<double> onsetError, clockVsSink, startSignal, endSignal, display;
+    // The timing file's onsets, as the file holds them (ms from "I am ready"
+    // to 0.001), back on the monotonic clock.
+    const QStringList timingRows = timingFileText(w.trialTimings).split(QLatin1Char('\n'));
+    const double readyMs = w.trialsStartNs / 1e6;
+    std::vector<double> onsetError, clockVsSink, startSignal, endSignal, display, fileOnset;
     std::printf("trial  onset error  clock - sink  start sig  end sig  display work   (ms)\n");
     for (int k = 0; k < nTrials && k < int(sounds.size()); ++k) {
         const Sound &sound = sounds[k];
@@ -440,6 +447,9 @@ int main(int argc, char *argv[])
         clockVsSink.push_back(clockAt[k] - sound.end);
         startSignal.push_back(startAt[k] - sound.start);
         endSignal.push_back(endAt[k] - sound.end);
+        const QStringList row = timingRows.value(k + 1).split(QLatin1Char('\t'));
+        if (row.size() > 3 && !row[3].isEmpty())
+            fileOnset.push_back(readyMs + row[3].toDouble() - sound.start);
         // The last answer ends the session: no display work follows it.
         if (k + 1 < nTrials)
             display.push_back(displayMs[k]);
@@ -461,6 +471,7 @@ int main(int argc, char *argv[])
     printStats("clock - sink", clockVsSink);
     printStats("start signal", startSignal);
     printStats("end signal", endSignal);
+    printStats("file onset", fileOnset);
     printStats("display work", display);
     printStats("capture lag", readLag);
     return 0;
