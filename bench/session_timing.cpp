@@ -440,6 +440,7 @@ int main(int argc, char *argv[])
     const QStringList timingRows = timingFileText(w.trialTimings).split(QLatin1Char('\n'));
     const double readyMs = w.trialsStartNs / 1e6;
     std::vector<double> onsetError, clockVsSink, startSignal, endSignal, display, fileOnset;
+    int dropouts = 0;
     std::printf("trial  onset error  clock - sink  start sig  end sig  display work   (ms)\n");
     for (int k = 0; k < nTrials && k < int(sounds.size()); ++k) {
         const Sound &sound = sounds[k];
@@ -450,6 +451,7 @@ int main(int argc, char *argv[])
         const QStringList row = timingRows.value(k + 1).split(QLatin1Char('\t'));
         if (row.size() > 3 && !row[3].isEmpty())
             fileOnset.push_back(readyMs + row[3].toDouble() - sound.start);
+        dropouts += row.value(8).toInt();
         // The last answer ends the session: no display work follows it.
         if (k + 1 < nTrials)
             display.push_back(displayMs[k]);
@@ -472,6 +474,7 @@ int main(int argc, char *argv[])
     printStats("start signal", startSignal);
     printStats("end signal", endSignal);
     printStats("file onset", fileOnset);
+    std::printf("dropouts      %d reported by the output during the sounds\n", dropouts);
     printStats("display work", display);
     printStats("capture lag", readLag);
     return 0;
