@@ -27,7 +27,11 @@
 //  start sig       soundPlaying(1) minus the first sample at the sink;
 //  end sig         soundPlaying(-1) minus the last sample at the sink;
 //  file onset      the timing file's onset_ms minus the first sample at the
-//                  sink (summary only);
+//                  sink;
+//  latency, dropouts  the timing file's output_latency_ms and dropouts;
+//  card gap        with --card, the silence the card played for want of
+//                  samples between the answer and the sound's end (an
+//                  underrun nobody reports: the pipe sink cannot see it);
 //  display work    how long the answer's own handling (scoring, loading the
 //                  next token, spectrum, charts, arming the sound) held the
 //                  GUI thread.
@@ -183,6 +187,10 @@ public:
     }
 
     std::vector<float> samples;
+    // Frames the card played as silence because the pipe was empty, by the
+    // frame index they began at: an underrun that the pipe sink, unlike a
+    // real card's driver, cannot detect or report to the server.
+    std::vector<std::pair<long long, long long>> gaps;
     double originMs = 0;
     int bufferBytes = 0;
     bool realtime = false;
@@ -217,6 +225,8 @@ private:
                 got += size_t(n);
             }
             got -= got % 4; // a torn frame would shift all that follows; not seen
+            if (got < want)
+                gaps.push_back({ played + (long long)(got / 4), (long long)((want - got) / 4) });
             const size_t first = samples.size();
             samples.resize(first + size_t(due - played), 0.0f);
             std::memcpy(samples.data() + first, bytes.data(), got);
@@ -441,7 +451,10 @@ int main(int argc, char *argv[])
     const double readyMs = w.trialsStartNs / 1e6;
     std::vector<double> onsetError, clockVsSink, startSignal, endSignal, display, fileOnset;
     int dropouts = 0;
-    std::printf("trial  onset error  clock - sink  start sig  end sig  display work   (ms)\n");
+    std::printf("trial  onset error  clock - sink  start sig  end sig  display work  file onset"
+                "  latency  dropouts%s   (ms)\n",
+                cardFifo ? "  card gap" : "");
+    int gapTrials = 0;
     for (int k = 0; k < nTrials && k < int(sounds.size()); ++k) {
         const Sound &sound = sounds[k];
         onsetError.push_back(sound.start - (answerAt[k] + delayMs));
@@ -449,15 +462,33 @@ int main(int argc, char *argv[])
         startSignal.push_back(startAt[k] - sound.start);
         endSignal.push_back(endAt[k] - sound.end);
         const QStringList row = timingRows.value(k + 1).split(QLatin1Char('\t'));
-        if (row.size() > 3 && !row[3].isEmpty())
-            fileOnset.push_back(readyMs + row[3].toDouble() - sound.start);
-        dropouts += row.value(8).toInt();
+        double fileError = NAN;
+        if (row.size() > 3 && !row[3].isEmpty()) {
+            fileError = readyMs + row[3].toDouble() - sound.start;
+            fileOnset.push_back(fileError);
+        }
+        const int trialDropouts = row.value(8).toInt();
+        dropouts += trialDropouts;
         // The last answer ends the session: no display work follows it.
         if (k + 1 < nTrials)
             display.push_back(displayMs[k]);
         const QByteArray work = k + 1 < nTrials ? QByteArray::number(displayMs[k], 'f', 3) : "-";
-        std::printf("%5d  %11.3f  %12.3f  %9.3f  %7.3f  %12s\n", k + 1, onsetError.back(),
-                    clockVsSink.back(), startSignal.back(), endSignal.back(), work.constData());
+        std::printf("%5d  %11.3f  %12.3f  %9.3f  %7.3f  %12s  %10.3f  %7.2f  %8d", k + 1,
+                    onsetError.back(), clockVsSink.back(), startSignal.back(), endSignal.back(),
+                    work.constData(), fileError, row.value(5).toDouble(), trialDropouts);
+        if (cardFifo) {
+            // Silence the card played for want of samples between the answer
+            // and the sound's end: it delays what follows unknown to anyone.
+            long long gapFrames = 0;
+            for (const auto &g : card.gaps) {
+                const double at = card.originMs + g.first / kRate * 1000;
+                if (at >= answerAt[k] && at < sound.end)
+                    gapFrames += g.second;
+            }
+            gapTrials += gapFrames > 0;
+            std::printf("  %8.3f", gapFrames / kRate * 1000);
+        }
+        std::printf("\n");
     }
     std::printf("\ndue %.0f ms after the answer, sound %.0f ms, %d sounds found ", delayMs,
                 kTokenFrames / kRate * 1000, int(sounds.size()));
@@ -475,6 +506,8 @@ int main(int argc, char *argv[])
     printStats("end signal", endSignal);
     printStats("file onset", fileOnset);
     std::printf("dropouts      %d reported by the output during the sounds\n", dropouts);
+    if (cardFifo)
+        std::printf("card gaps     %d trials in which the card ran out of samples\n", gapTrials);
     printStats("display work", display);
     printStats("capture lag", readLag);
     return 0;
