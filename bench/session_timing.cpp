@@ -41,10 +41,13 @@
 // How the capture is timed: a reader thread reads parec's raw output
 // (float32 mono 48 kHz) and stamps every read with the monotonic clock that
 // QElapsedTimer and the reaction-time clock use. The null sink renders on the
-// same monotonic clock, so sample index and time differ by a constant: the
-// origin is the smallest (stamp - samples so far / 48 kHz) over all reads,
-// i.e. the read that came through with the least delay. A sample then passed
-// the sink at origin + index / 48 kHz. What is left of the capture's own
+// same monotonic clock, so sample index and time differ by a constant, or
+// nearly: the null sink counts its time in whole microseconds per block, and
+// its samples run some tens of ppm fast. The origin is therefore a line
+// through the best reads (the smallest stamp - samples so far / 48 kHz, the
+// reads that came through with the least delay) of the first and the last
+// tenth of the capture, and a sample passed the sink at origin(index) +
+// index / 48 kHz; the slope is printed. What is left of the capture's own
 // latency is the delay of that best read, which cannot be seen; the printed
 // spread of the other reads (their lag behind the best one) shows how large
 // such delays are.
@@ -306,8 +309,36 @@ struct Sound
     double start, end; // first sample, and the moment after the last, at the sink
 };
 
+// When sample i passed the sink: origin + slope * i + i / kRate, in ms.
+struct SampleTime
+{
+    double origin = 0, slope = 0;
+    double operator()(double i) const { return origin + slope * i + i / kRate * 1000; }
+};
+
+// The line through the best reads of the first and the last tenth.
+SampleTime monitorTime(const std::vector<std::pair<double, size_t>> &reads)
+{
+    const auto best = [&](size_t from, size_t to) {
+        std::pair<double, double> b { INFINITY, 0 }; // origin, index
+        for (size_t i = from; i < to; ++i) {
+            const double o = reads[i].first - reads[i].second / kRate * 1000;
+            if (o < b.first)
+                b = { o, double(reads[i].second) };
+        }
+        return b;
+    };
+    const size_t tenth = std::max<size_t>(reads.size() / 10, 1);
+    const auto early = best(0, tenth), late = best(reads.size() - tenth, reads.size());
+    SampleTime t;
+    t.slope = late.second > early.second ? (late.first - early.first) / (late.second - early.second)
+                                         : 0;
+    t.origin = early.first - t.slope * early.second;
+    return t;
+}
+
 // Sounds in the capture: runs of samples above silence, ended by 100 ms of it.
-std::vector<Sound> findSounds(const std::vector<float> &s, double origin)
+std::vector<Sound> findSounds(const std::vector<float> &s, const SampleTime &at)
 {
     std::vector<Sound> sounds;
     size_t i = 0;
@@ -322,7 +353,7 @@ std::vector<Sound> findSounds(const std::vector<float> &s, double origin)
                 last = j;
             ++j;
         }
-        sounds.push_back({ origin + i / kRate * 1000, origin + (last + 1) / kRate * 1000 });
+        sounds.push_back({ at(i), at(last + 1) });
         i = j;
     }
     return sounds;
@@ -434,13 +465,14 @@ int main(int argc, char *argv[])
     }
 
     // Capture: the time origin, and every sound in it.
-    double origin = cardFifo ? card.originMs : INFINITY;
-    for (const auto &r : capture.reads)
-        origin = std::min(origin, r.first - r.second / kRate * 1000);
+    SampleTime at;
+    at.origin = card.originMs;
+    if (!cardFifo)
+        at = monitorTime(capture.reads);
     std::vector<double> readLag;
     for (const auto &r : capture.reads)
-        readLag.push_back(r.first - (origin + r.second / kRate * 1000));
-    const std::vector<Sound> sounds = findSounds(cardFifo ? card.samples : capture.samples, origin);
+        readLag.push_back(r.first - at(r.second));
+    const std::vector<Sound> sounds = findSounds(cardFifo ? card.samples : capture.samples, at);
     if (int(sounds.size()) != nTrials)
         std::fprintf(stderr, "%d sounds in the capture for %d trials: figures unreliable\n",
                      int(sounds.size()), nTrials);
@@ -510,5 +542,7 @@ int main(int argc, char *argv[])
         std::printf("card gaps     %d trials in which the card ran out of samples\n", gapTrials);
     printStats("display work", display);
     printStats("capture lag", readLag);
+    if (!cardFifo)
+        std::printf("monitor clock %+.1f ppm against the monotonic clock\n", -at.slope * kRate * 1e3);
     return 0;
 }
