@@ -543,6 +543,7 @@ int main(int argc, char *argv[])
     printStats("display work", display);
     printStats("capture lag", readLag);
     if (!cardFifo)
-        std::printf("monitor clock %+.1f ppm against the monotonic clock\n", -at.slope * kRate * 1e3);
+        std::printf("monitor clock %+.1f ppm against the monotonic clock\n",
+                    -at.slope * kRate * 1e3);
     return 0;
 }
