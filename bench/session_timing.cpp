@@ -1,5 +1,5 @@
 // Times a scripted session through the real audio server: 5 tokens of 250 ms,
-// 6 times each (30 trials), feedback and automatic play on, answered 150 ms
+// 6 times each (30 trials; both can be changed), feedback and automatic play on, answered 150 ms
 // after each sound. Needs a PulseAudio server whose default sink is the null
 // sink "null" (scripts/lib/common.sh starts one) and parec on the path; run
 // with QT_QPA_PLATFORM=offscreen. Options:
@@ -14,6 +14,8 @@
 //   --block-gui-ms N        before every other sound, block the GUI thread for
 //                           N ms from 250 ms before the sound is due;
 //   --audio NAME            the output to play through (tellwyn --audio);
+//   --token-ms N, --repetitions N  the tokens' length (default 250) and how
+//                           often each plays (default 6);
 //   --read-ms N             how long the listener reads the instructions
 //                           between "Go" and "I am ready" (default 3000; the
 //                           output opens at "Go").
@@ -29,6 +31,8 @@
 //  file onset      the timing file's onset_ms minus the first sample at the
 //                  sink;
 //  latency, dropouts  the timing file's output_latency_ms and dropouts;
+//  length          the sound's length at the sink minus the token's: a gap
+//                  inside it, or a cut, shows here;
 //  card gap        with --card, the silence the card played for want of
 //                  samples between the answer and the sound's end (an
 //                  underrun nobody reports: the pipe sink cannot see it);
@@ -82,8 +86,6 @@
 
 namespace {
 const int kTokens = 5;
-const int kRepetitions = 6;
-const int kTokenFrames = 12000; // 250 ms at 48 kHz
 const double kRate = 48000.0;
 const int kThinkMs = 150;
 const float kSilence = 1e-6f;
@@ -362,7 +364,8 @@ std::vector<Sound> findSounds(const std::vector<float> &s, const SampleTime &at)
 
 int main(int argc, char *argv[])
 {
-    int captureLatencyMs = 5, pipeBytes = 0, blockGuiMs = 0, readMs = 3000;
+    int captureLatencyMs = 5, pipeBytes = 0, blockGuiMs = 0, readMs = 3000, tokenMs = 250,
+        repetitions = 6;
     const char *cardFifo = nullptr;
     QString output;
     for (int a = 1; a + 1 < argc; ++a) {
@@ -376,9 +379,14 @@ int main(int argc, char *argv[])
             blockGuiMs = std::atoi(argv[a + 1]);
         else if (std::strcmp(argv[a], "--read-ms") == 0)
             readMs = std::atoi(argv[a + 1]);
+        else if (std::strcmp(argv[a], "--token-ms") == 0)
+            tokenMs = std::atoi(argv[a + 1]);
+        else if (std::strcmp(argv[a], "--repetitions") == 0)
+            repetitions = std::atoi(argv[a + 1]);
         else if (std::strcmp(argv[a], "--audio") == 0)
             output = QString::fromLocal8Bit(argv[a + 1]);
     }
+    const int tokenFrames = int(tokenMs * kRate / 1000);
     QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());
     QDir(home.path()).mkpath("Desktop");
@@ -389,7 +397,7 @@ int main(int argc, char *argv[])
     QDir().mkpath(folder);
     for (int t = 0; t < kTokens; ++t)
         sessiondriver::writeWav(QString("%1/tok%2_%3.wav").arg(folder).arg(t).arg(t ? "x" : "001"),
-                                sessiondriver::offsetTone(kTokenFrames, 300 + 100 * t));
+                                sessiondriver::offsetTone(tokenFrames, 300 + 100 * t));
 
     MonitorCapture capture;
     CardCapture card;
@@ -404,18 +412,18 @@ int main(int argc, char *argv[])
     if (!output.isEmpty())
         chooseOutput(w, output, 0);
     w.show();
-    w.lineEditNTimes->setText(QString::number(kRepetitions));
+    w.lineEditNTimes->setText(QString::number(repetitions));
     w.checkBoxSaveData->setChecked(false);
     sessiondriver::DialogPilot pilot;
     pilot.chooseFolder(folder);
     w.pushButtonPractice->click();
     const int nTrials = w.stimOrder.size();
-    if (nTrials != kTokens * kRepetitions) {
+    if (nTrials != kTokens * repetitions) {
         std::fprintf(stderr, "session preparation failed\n");
         stopCapture();
         return 1;
     }
-    const double delayMs = playbackDelayMs(kTokenFrames / kRate, w.parameters.si);
+    const double delayMs = playbackDelayMs(tokenFrames / kRate, w.parameters.si);
 
     std::vector<double> answerAt(nTrials, NAN), startAt(nTrials, NAN), endAt(nTrials, NAN),
             clockAt(nTrials, NAN), displayMs(nTrials, NAN);
@@ -452,7 +460,7 @@ int main(int argc, char *argv[])
     QTest::qWait(readMs);
     answerAt[0] = nowMs();
     w.subjectWindow->pushButtonIAmReady->click();
-    const int timeoutMs = int(nTrials * (delayMs + 1000));
+    const int timeoutMs = int(nTrials * (delayMs + tokenMs + 1000));
     QElapsedTimer waited;
     waited.start();
     while (!finished && waited.elapsed() < timeoutMs)
@@ -481,10 +489,11 @@ int main(int argc, char *argv[])
     // to 0.001), back on the monotonic clock.
     const QStringList timingRows = timingFileText(w.trialTimings).split(QLatin1Char('\n'));
     const double readyMs = w.trialsStartNs / 1e6;
-    std::vector<double> onsetError, clockVsSink, startSignal, endSignal, display, fileOnset;
+    std::vector<double> onsetError, clockVsSink, startSignal, endSignal, display, fileOnset,
+            lengthError;
     int dropouts = 0;
     std::printf("trial  onset error  clock - sink  start sig  end sig  display work  file onset"
-                "  latency  dropouts%s   (ms)\n",
+                "  latency  dropouts  length%s   (ms)\n",
                 cardFifo ? "  card gap" : "");
     int gapTrials = 0;
     for (int k = 0; k < nTrials && k < int(sounds.size()); ++k) {
@@ -505,9 +514,11 @@ int main(int argc, char *argv[])
         if (k + 1 < nTrials)
             display.push_back(displayMs[k]);
         const QByteArray work = k + 1 < nTrials ? QByteArray::number(displayMs[k], 'f', 3) : "-";
-        std::printf("%5d  %11.3f  %12.3f  %9.3f  %7.3f  %12s  %10.3f  %7.2f  %8d", k + 1,
+        lengthError.push_back(sound.end - sound.start - tokenMs);
+        std::printf("%5d  %11.3f  %12.3f  %9.3f  %7.3f  %12s  %10.3f  %7.2f  %8d  %6.3f", k + 1,
                     onsetError.back(), clockVsSink.back(), startSignal.back(), endSignal.back(),
-                    work.constData(), fileError, row.value(5).toDouble(), trialDropouts);
+                    work.constData(), fileError, row.value(5).toDouble(), trialDropouts,
+                    lengthError.back());
         if (cardFifo) {
             // Silence the card played for want of samples between the answer
             // and the sound's end: it delays what follows unknown to anyone.
@@ -523,7 +534,7 @@ int main(int argc, char *argv[])
         std::printf("\n");
     }
     std::printf("\ndue %.0f ms after the answer, sound %.0f ms, %d sounds found ", delayMs,
-                kTokenFrames / kRate * 1000, int(sounds.size()));
+                tokenFrames / kRate * 1000, int(sounds.size()));
     if (cardFifo)
         std::printf("at the emulated card (device buffer %d bytes = %.1f ms, DAC thread %s)\n",
                     card.bufferBytes, card.bufferBytes / 4 / kRate * 1000,
@@ -537,6 +548,7 @@ int main(int argc, char *argv[])
     printStats("start signal", startSignal);
     printStats("end signal", endSignal);
     printStats("file onset", fileOnset);
+    printStats("length", lengthError);
     std::printf("dropouts      %d reported by the output during the sounds\n", dropouts);
     if (cardFifo)
         std::printf("card gaps     %d trials in which the card ran out of samples\n", gapTrials);
