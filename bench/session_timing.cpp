@@ -56,7 +56,7 @@
 // spread of the other reads (their lag behind the best one) shows how large
 // such delays are.
 #include "app/mainwindow.h"
-#include "trial/answerscoring.h"
+#include "trial/trialsequence.h"
 #include "trial/resultfiles.h"
 #include "trial/subjectwindow.h"
 

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
-#include "trial/answerscoring.h"
+#include "trial/scoring.h"
+#include "trial/trialsequence.h"
 
 #include <QDebug>
 #include <QDir>

@@ -1,5 +1,6 @@
 #include "trial/resultcollect.h"
 
+#include "trial/resultformat.h"
 #include "trial/scoring.h"
 
 #include <QDirIterator>
@@ -12,9 +13,8 @@
 namespace {
 
 const QString kNotAvailable = "NA";
-// Columns of the timing file.
-const int kOnsetErrorColumn = 4;
-const int kLatencyColumn = 5;
+const int kOnsetErrorColumn = ResultFormat::kTimingColumns.indexOf("onset_error_ms");
+const int kLatencyColumn = ResultFormat::kTimingColumns.indexOf("output_latency_ms");
 
 struct FoundFiles
 {
@@ -159,8 +159,7 @@ QString tokenTable(const QVector<ResultSet> &sets)
         for (const QStringList &t : set.tokens) {
             const int nMother = t[1].toInt();
             const int nStranger = t[2].toInt();
-            const bool mother = isMotherToken(t[0], set.subject);
-            const int nCorrect = mother ? nMother : nStranger;
+            const int nCorrect = rightAnswerCount(t[0], set.subject, nMother, nStranger);
             const int nAnswers = nMother + nStranger;
             auto mean = [](int n, const QString &value) { return n > 0 ? value : kNotAvailable; };
             table += sessionColumns(set) + '\t' + t[0] + '\t' + tokenClass(t[0], set.subject) + '\t'

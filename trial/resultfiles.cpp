@@ -1,19 +1,24 @@
 #include "trial/resultfiles.h"
 
+#include "trial/resultformat.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
 
 #include <cmath>
+#include <type_traits>
 
 namespace {
-const QChar kTab = QLatin1Char('\t');
+using namespace ResultFormat;
+
+const QChar kTab = kColumnSeparator;
 const QChar kLineEnd = QLatin1Char('\n');
 
 QString derivedFileName(const QString &recordsFileName, const QString &infix)
 {
     const QFileInfo info(recordsFileName);
-    return info.completeBaseName() + infix + info.suffix();
+    return info.completeBaseName() + infix + QLatin1Char('.') + info.suffix();
 }
 
 // Nanoseconds as milliseconds to the microsecond, rounded half away from
@@ -62,8 +67,7 @@ QString recordsFileText(const QVector<TokenRecord> &tokens)
     if (tokens.isEmpty())
         return text;
     QTextStream out(&text);
-    out << "filename" << kTab << "nMother" << kTab << "nStranger" << kTab << "rt" << kTab
-        << "rt_correct" << kTab << "rt_incorrect";
+    out << kRecordsColumns.join(kTab);
     for (const TokenRecord &t : tokens) {
         out << kLineEnd << t.fileName << kTab << t.nMother << kTab << t.nStranger << kTab << t.rt
             << kTab << t.rt_correct << kTab << t.rt_incorrect;
@@ -78,7 +82,7 @@ QString entriesFileText(const QVector<TrialEntry> &entries)
     if (entries.isEmpty())
         return text;
     QTextStream out(&text);
-    out << "filename" << kTab << "stim" << kTab << "resp" << kTab << "correctness" << kTab << "rt";
+    out << kEntriesColumns.join(kTab);
     for (const TrialEntry &e : entries) {
         out << kLineEnd << e.fileName << kTab << e.stim << kTab << e.resp << kTab
             << int(e.correctness) << kTab << e.rt;
@@ -93,9 +97,7 @@ QString timingFileText(const QVector<TrialTiming> &timings)
     if (timings.isEmpty())
         return text;
     QTextStream out(&text);
-    out << "trial" << kTab << "filename" << kTab << "due_ms" << kTab << "onset_ms" << kTab
-        << "onset_error_ms" << kTab << "output_latency_ms" << kTab << "end_ms" << kTab
-        << "rt_clock_lag_ms" << kTab << "dropouts" << kTab << "output" << kTab << "device";
+    out << kTimingColumns.join(kTab);
     for (const TrialTiming &t : timings) {
         std::optional<qint64> onsetError;
         if (t.onsetNs && t.dueNs)
@@ -112,49 +114,40 @@ QString timingFileText(const QVector<TrialTiming> &timings)
 
 QString parametersFileText(const SessionParameters &p)
 {
-    const QString listSeparator = QStringLiteral(", ");
     QString text;
     QTextStream out(&text);
-    out << "fs: " << p.fs << kLineEnd;
-    out << "alwaysPlotEntireWaveformFlag: " << int(p.alwaysPlotEntireWaveformFlag) << kLineEnd;
-    out << "upperFrequencyToPlot: " << p.upperFrequencyToPlot << kLineEnd;
-    out << "outputFilePath: " << p.outputFilePath << kLineEnd;
-    out << "wavFilePath: " << p.wavFilePath << kLineEnd;
-    out << "subCode: " << p.subCode << kLineEnd;
-    out << "outputFileName: " << p.outputFileName << kLineEnd;
-    out << "outputFileName_entries: " << p.outputFileName_entries << kLineEnd;
-    out << "outputFileName_parameters: " << p.outputFileName_parameters << kLineEnd;
-    out << "sesTypeNames: " << p.sesTypeNames.join(listSeparator) << kLineEnd;
-    out << "sesTypeIndex: " << p.sesTypeIndex << kLineEnd;
-    out << "soundTypeNames: " << p.soundTypeNames.join(listSeparator) << kLineEnd;
-    out << "soundTypeIndex: " << p.soundTypeIndex << kLineEnd;
-    out << "mainParameterNames: " << p.mainParameterNames.join(listSeparator) << kLineEnd;
-    out << "mainParameterIndex: " << p.mainParameterIndex << kLineEnd;
-    out << "sesNum: " << p.sesNum << kLineEnd;
-    out << "nTimes: " << p.nTimes << kLineEnd;
-    out << "si: " << p.si << kLineEnd;
-    out << "threshold: " << p.threshold << kLineEnd;
-    out << "reactionTime: " << p.reactionTime << kLineEnd;
-    out << "saveData: " << int(p.saveData) << kLineEnd;
-    out << "feedBack: " << int(p.feedBack) << kLineEnd;
-    out << "autoPlay: " << int(p.autoPlay);
+    bool first = true;
+    const auto line = [&](const char *key, const auto &value) {
+        if (!first)
+            out << kLineEnd;
+        first = false;
+        out << key << kKeySeparator;
+        using T = std::decay_t<decltype(value)>;
+        if constexpr (std::is_same_v<T, bool>)
+            out << int(value);
+        else if constexpr (std::is_same_v<T, QStringList>)
+            out << value.join(kListSeparator);
+        else
+            out << value;
+    };
+    visitFileParameters(p, line);
     out.flush();
     return text;
 }
 
 QString entriesFileName(const QString &recordsFileName)
 {
-    return derivedFileName(recordsFileName, QStringLiteral("_entries."));
+    return derivedFileName(recordsFileName, kEntriesInfix);
 }
 
 QString parametersFileName(const QString &recordsFileName)
 {
-    return derivedFileName(recordsFileName, QStringLiteral("_parameters."));
+    return derivedFileName(recordsFileName, kParametersInfix);
 }
 
 QString timingFileName(const QString &recordsFileName)
 {
-    return derivedFileName(recordsFileName, QStringLiteral("_timing."));
+    return derivedFileName(recordsFileName, kTimingInfix);
 }
 
 QString writeFailureMessage(const QString &folder, const QString &fileName)

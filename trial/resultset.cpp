@@ -1,6 +1,7 @@
 #include "trial/resultset.h"
 
 #include "trial/resultfiles.h"
+#include "trial/resultformat.h"
 #include "trial/scoring.h"
 
 #include <QDir>
@@ -14,41 +15,13 @@
 
 namespace {
 
-const QStringList kParameterKeys = {
-    "fs",
-    "alwaysPlotEntireWaveformFlag",
-    "upperFrequencyToPlot",
-    "outputFilePath",
-    "wavFilePath",
-    "subCode",
-    "outputFileName",
-    "outputFileName_entries",
-    "outputFileName_parameters",
-    "sesTypeNames",
-    "sesTypeIndex",
-    "soundTypeNames",
-    "soundTypeIndex",
-    "mainParameterNames",
-    "mainParameterIndex",
-    "sesNum",
-    "nTimes",
-    "si",
-    "threshold",
-    "reactionTime",
-    "saveData",
-    "feedBack",
-    "autoPlay",
-};
-const QString kRecordsHeader = "filename\tnMother\tnStranger\trt\trt_correct\trt_incorrect";
-const QString kEntriesHeader = "filename\tstim\tresp\tcorrectness\trt";
-const QString kTimingHeader = "trial\tfilename\tdue_ms\tonset_ms\tonset_error_ms\t"
-                              "output_latency_ms\tend_ms\trt_clock_lag_ms\tdropouts\toutput\t"
-                              "device";
-const int kTimingColumns = 11;
+using namespace ResultFormat;
+
+const QString kRecordsHeader = kRecordsColumns.join(kColumnSeparator);
+const QString kEntriesHeader = kEntriesColumns.join(kColumnSeparator);
+const QString kTimingHeader = kTimingColumns.join(kColumnSeparator);
 // Far above the 23 short lines Tellwyn writes; a larger file is something else.
 const qint64 kMaxParametersFileBytes = 1 << 20;
-const QString kMother = "mother";
-const QString kStranger = "stranger";
 
 bool hasInfix(const QString &fileName, const QString &infix)
 {
@@ -133,22 +106,23 @@ QString readParameters(const QString &path, ResultSet &set)
     QStringList lines;
     if (QString error = readLines(path, lines); !error.isEmpty())
         return error;
+    const QStringList keys = parameterKeys();
     QHash<QString, QString> values;
     for (int i = 0; i < lines.size(); ++i) {
-        const int colon = lines[i].indexOf(": ");
+        const int colon = lines[i].indexOf(kKeySeparator);
         const QString key = lines[i].left(colon);
-        if (colon < 0 || !kParameterKeys.contains(key) || values.contains(key))
+        if (colon < 0 || !keys.contains(key) || values.contains(key))
             return name + QString(" line %1 is not a parameter line: %2").arg(i + 1).arg(lines[i]);
-        values.insert(key, lines[i].mid(colon + 2));
+        values.insert(key, lines[i].mid(colon + kKeySeparator.size()));
     }
-    for (const QString &key : kParameterKeys) {
+    for (const QString &key : keys) {
         if (!values.contains(key))
             return name + " has no " + key + " line";
     }
     auto bad = [&name](const QString &key, const QString &value) {
         return name + ": " + key + " is \"" + value + "\"";
     };
-    const QStringList typeNames = values["sesTypeNames"].split(", ");
+    const QStringList typeNames = values["sesTypeNames"].split(kListSeparator);
     if (!isInt(values["sesTypeIndex"], set.sessionTypeIndex, 0)
         || set.sessionTypeIndex >= typeNames.size())
         return bad("sesTypeIndex", values["sesTypeIndex"]);
@@ -193,11 +167,12 @@ QString readRecords(ResultSet &set)
         return name + " holds no tokens";
     QStringList names;
     for (int i = 1; i < lines.size(); ++i) {
-        const QStringList f = lines[i].split('\t');
+        const QStringList f = lines[i].split(kColumnSeparator);
         const QString where = name + QString(" line %1: ").arg(i + 1);
         int count = 0;
-        if (f.size() != 6)
-            return where + QString("%1 columns instead of 6").arg(f.size());
+        if (f.size() != kRecordsColumns.size())
+            return where
+                    + QString("%1 columns instead of %2").arg(f.size()).arg(kRecordsColumns.size());
         if (unfitForTable(f[0]) || names.contains(f[0]))
             return where + "file name \"" + f[0] + "\" repeated or with a double quote";
         if (!isInt(f[1], count, 0) || !isInt(f[2], count, 0))
@@ -228,10 +203,11 @@ QString readEntries(ResultSet &set)
     for (const QStringList &token : qAsConst(set.tokens))
         answers.insert(token[0], { 0, 0 });
     for (int i = 1; i < lines.size(); ++i) {
-        const QStringList f = lines[i].split('\t');
+        const QStringList f = lines[i].split(kColumnSeparator);
         const QString where = name + QString(" line %1: ").arg(i + 1);
-        if (f.size() != 5)
-            return where + QString("%1 columns instead of 5").arg(f.size());
+        if (f.size() != kEntriesColumns.size())
+            return where
+                    + QString("%1 columns instead of %2").arg(f.size()).arg(kEntriesColumns.size());
         if (!answers.contains(f[0]))
             return where + "\"" + f[0] + "\" is not a token of the records file";
         if (f[1] != tokenClass(f[0], set.subject))
@@ -267,11 +243,12 @@ QString readTimingFile(ResultSet &set)
         return name + ": the first line is not the timing header";
     QMap<int, QStringList> rows;
     for (int i = 1; i < lines.size(); ++i) {
-        const QStringList f = lines[i].split('\t');
+        const QStringList f = lines[i].split(kColumnSeparator);
         const QString where = name + QString(" line %1: ").arg(i + 1);
         int trial = 0;
-        if (f.size() != kTimingColumns)
-            return where + QString("%1 columns instead of %2").arg(f.size()).arg(kTimingColumns);
+        if (f.size() != kTimingColumns.size())
+            return where
+                    + QString("%1 columns instead of %2").arg(f.size()).arg(kTimingColumns.size());
         if (!isInt(f[0], trial, 1) || trial > set.plannedTrials() || rows.contains(trial))
             return where + "trial \"" + f[0] + "\" is no trial of the session, or repeated";
         for (int c = 2; c <= 7; ++c) {
@@ -286,18 +263,18 @@ QString readTimingFile(ResultSet &set)
 
 bool isParametersFileName(const QString &fileName)
 {
-    return hasInfix(fileName, "_parameters");
+    return hasInfix(fileName, kParametersInfix);
 }
 
 bool isEntriesFileName(const QString &fileName)
 {
-    return hasInfix(fileName, "_entries");
+    return hasInfix(fileName, kEntriesInfix);
 }
 
 QString resultSetName(const QString &parametersPath)
 {
     const QFileInfo info(parametersPath);
-    return info.dir().filePath(info.completeBaseName().chopped(int(qstrlen("_parameters"))));
+    return info.dir().filePath(info.completeBaseName().chopped(kParametersInfix.size()));
 }
 
 QString readResultSet(const QString &parametersPath, ResultSet &set)

@@ -1,6 +1,6 @@
 #include "trial/sessionjournal.h"
 
-#include "trial/answerscoring.h"
+#include "trial/resultformat.h"
 #include "trial/scoring.h"
 
 #include <QCoreApplication>
@@ -28,44 +28,23 @@ namespace {
 
 const int kFormat = 1;
 const QString kSuffix = QStringLiteral(".journal");
-const QString kMother = QStringLiteral("mother");
-const QString kStranger = QStringLiteral("stranger");
+using ResultFormat::kMother;
+using ResultFormat::kStranger;
 
-// Every field of the session record, under its own name. Writing and reading
+// Every field of the session record, under its own name: those of the
+// parameters file and what the session needs beside them. Writing and reading
 // both go through this one list, so no field can be written but not read.
 template<class Params, class Visit>
 void visitFields(Params &p, Visit &&visit)
 {
-    visit("fs", p.fs);
+    ResultFormat::visitFileParameters(p, visit);
     visit("soundDuration", p.soundDuration);
     visit("nSamples", p.nSamples);
     visit("durationToPlot", p.durationToPlot);
     visit("nSamplesToPlot", p.nSamplesToPlot);
-    visit("alwaysPlotEntireWaveformFlag", p.alwaysPlotEntireWaveformFlag);
-    visit("upperFrequencyToPlot", p.upperFrequencyToPlot);
     visit("nFreqBinsToPlot", p.nFreqBinsToPlot);
     visit("desktopPath", p.desktopPath);
-    visit("outputFilePath", p.outputFilePath);
-    visit("wavFilePath", p.wavFilePath);
-    visit("subCode", p.subCode);
-    visit("outputFileName", p.outputFileName);
-    visit("outputFileName_entries", p.outputFileName_entries);
-    visit("outputFileName_parameters", p.outputFileName_parameters);
-    visit("sesTypeNames", p.sesTypeNames);
-    visit("sesTypeIndex", p.sesTypeIndex);
-    visit("soundTypeNames", p.soundTypeNames);
-    visit("soundTypeIndex", p.soundTypeIndex);
-    visit("mainParameterNames", p.mainParameterNames);
-    visit("mainParameterIndex", p.mainParameterIndex);
-    visit("sesNum", p.sesNum);
-    visit("nTimes", p.nTimes);
-    visit("si", p.si);
     visit("wavFileName", p.wavFileName);
-    visit("threshold", p.threshold);
-    visit("reactionTime", p.reactionTime);
-    visit("saveData", p.saveData);
-    visit("feedBack", p.feedBack);
-    visit("autoPlay", p.autoPlay);
 }
 
 // Doubles come out in the shortest form that reads back to the same value.

@@ -1,7 +1,8 @@
 #include "trial/subjectwindow.h"
 
 #include "app/windowgeometry.h"
-#include "trial/answerscoring.h"
+#include "trial/scoring.h"
+#include "trial/trialsequence.h"
 #include "trial/subjectfeedback.h"
 
 #include <QCloseEvent>

@@ -1,4 +1,3 @@
-#include "trial/answerscoring.h"
 #include "trial/resultfiles.h"
 #include "trial/scoring.h"
 #include "trial/sessionjournal.h"

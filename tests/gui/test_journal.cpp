@@ -1,6 +1,5 @@
 #include "app/mainwindow.h"
 #include "sound/tokenfolder.h"
-#include "trial/answerscoring.h"
 #include "trial/resultfiles.h"
 #include "trial/scoring.h"
 #include "trial/subjectwindow.h"

@@ -1,5 +1,4 @@
 #include "app/mainwindow.h"
-#include "trial/answerscoring.h"
 #include "trial/resultfiles.h"
 #include "trial/scoring.h"
 #include "trial/subjectwindow.h"

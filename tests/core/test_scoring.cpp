@@ -1,4 +1,4 @@
-#include "trial/answerscoring.h"
+#include "trial/trialsequence.h"
 #include "trial/playbackbytes.h"
 #include "trial/resultfiles.h"
 #include "trial/scoring.h"
@@ -15,7 +15,7 @@ using Doubles = QVector<double>;
 // files, their derived names and writing whole or not at all. Whole files from
 // real sessions, the parameters file included, are checked byte for byte by
 // the session test.
-class TestAnswerScoring : public QObject
+class TestScoring : public QObject
 {
     Q_OBJECT
 
@@ -131,5 +131,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAnswerScoring)
-#include "test_answerscoring.moc"
+QTEST_GUILESS_MAIN(TestScoring)
+#include "test_scoring.moc"
