@@ -92,7 +92,8 @@ TokenLevels measureLevels(const double *samples, size_t frames, unsigned channel
     }
 
     levels.rmsDbfs = powerDb(squares / frames);
-    levels.peakDbfs = peak > 0.0 ? 20.0 * std::log10(peak) : -std::numeric_limits<double>::infinity();
+    levels.peakDbfs =
+            peak > 0.0 ? 20.0 * std::log10(peak) : -std::numeric_limits<double>::infinity();
     levels.clipped = clipped;
     levels.dc = sum / frames;
     if (first == kNone) {
