@@ -39,8 +39,11 @@ QVector<qint32> repeat(const QVector<qint32> &cycle, int frames)
 QByteArray pcm(const QVector<qint32> &values, int bits)
 {
     QByteArray b;
-    for (qint32 v : values)
-        b += bits == 8 ? le(quint32(v + 128), 1) : le(quint32(v), bits / 8);
+    b.reserve(values.size() * bits / 8);
+    for (qint32 v : values) {
+        for (int i = 0; i < bits / 8; ++i)
+            b.append(char((bits == 8 ? v + 128 : v) >> (8 * i)));
+    }
     return b;
 }
 QByteArray file(const QVector<qint32> &values, int bits = 16)
