@@ -77,7 +77,8 @@ QVector<Command> commands()
                   "tab-separated table instead, columns file, rate, channels, bits, frames,\n"
                   "ms, voice, rms_dbfs, active_rms_dbfs, peak_dbfs, clipped, dc, lead_ms,\n"
                   "trail_ms, lufs, problem. Exit status 0 when DIR is ready for a session,\n"
-                  "1 when it is not (or, with --strict, when the levels fail).\n"),
+                  "1 when it is not (or, with --strict, when the levels fail), 3 when the\n"
+                  "table cannot be written.\n"),
           { kSubject, kAll, kTsv, kStrict, kSilenceDb } },
         { QStringLiteral("dump"),
           QStringLiteral("dump FILE"),
@@ -229,8 +230,10 @@ int check(const CheckRequest &r)
     const QStringList strictFailures = r.strict ? summary.strictFailures() : QStringList();
     const int status = result.ready() && strictFailures.isEmpty() ? kExitReady : kExitNotReady;
     if (r.tsv) {
-        if (!writeTable(levelsTable(result, r.subject), QString()))
+        if (!writeTable(levelsTable(result, r.subject), QString())) {
             std::fprintf(stderr, "tellwyn-tokens: could not write the table\n");
+            return kExitNotWritten;
+        }
         if (result.tokens.isEmpty())
             std::fprintf(stderr, "tellwyn-tokens: the folder contains no .wav files\n");
         for (const QString &line : strictFailures)
