@@ -1,6 +1,7 @@
 // Prepares a session from a folder of 10,000 entries of which 2,000 are
 // tokens (0.5 s, 48 kHz, 16-bit mono), the rest text files, *.wav.bak files
-// and subfolders. Times the listing and the check alone, then "Practice"
+// and subfolders. Times the listing and the check alone (as a session
+// prepares it, and with the levels tellwyn-tokens check measures), then "Practice"
 // through the real main window and folder dialog, where it also measures how
 // long the GUI thread went without handling events: a 1 ms heartbeat timer
 // notes the longest gap between its ticks. That gap is what the experimenter
@@ -85,8 +86,14 @@ int main(int argc, char *argv[])
         const double listing = ms(t);
         t.restart();
         const TokenCheck check = checkTokens(dir.path(), tokens);
-        std::printf("core run %d: listing %.1f ms, check %.1f ms (%d tokens, ready %s)\n", run,
-                    listing, ms(t), tokens.size(), check.ready() ? "yes" : "no");
+        const double plain = ms(t);
+        t.restart();
+        const TokenCheck measured = checkTokens(dir.path(), tokens, kDefaultSilenceDb);
+        std::printf("core run %d: listing %.1f ms, check %.1f ms, check with levels %.1f ms "
+                    "(%d tokens, ready %s, %d measured)\n",
+                    run, listing, plain, ms(t), tokens.size(), check.ready() ? "yes" : "no",
+                    int(std::count_if(measured.tokens.cbegin(), measured.tokens.cend(),
+                                      [](const TokenInfo &i) { return bool(i.levels); })));
     }
 
     QVector<double> blocks, totals, answerBlocks;

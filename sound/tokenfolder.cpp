@@ -78,7 +78,8 @@ QString tokenProblem(const WavFile &wav)
     return QString();
 }
 
-TokenCheck checkTokens(const QString &folder, const QVector<TokenRecord> &tokens)
+TokenCheck checkTokens(const QString &folder, const QVector<TokenRecord> &tokens,
+                       std::optional<double> silenceDb)
 {
     TokenCheck check;
     check.tokens.reserve(tokens.size());
@@ -104,6 +105,8 @@ TokenCheck checkTokens(const QString &folder, const QVector<TokenRecord> &tokens
             info.frames = wav.numChannels ? quint32(wav.samples.size()) / wav.numChannels : 0;
             info.durationMs = wav.samplingRate ? 1000.0 * info.frames / wav.samplingRate : 0.0;
             info.problem = tokenProblem(wav);
+            if (info.problem.isEmpty() && silenceDb)
+                info.levels = measureLevels(wav, *silenceDb);
             if (info.problem.isEmpty()) {
                 if (!rateCounts.contains(info.samplingRate))
                     ratesInOrder.append(info.samplingRate);

@@ -1,6 +1,7 @@
 #ifndef TOKENFOLDER_H
 #define TOKENFOLDER_H
 
+#include "sound/tokenlevels.h"
 #include "sound/tokenrecord.h"
 #include "trial/trialentry.h"
 
@@ -9,6 +10,7 @@
 #include <QVector>
 
 #include <cstdint>
+#include <optional>
 
 class WavFile;
 
@@ -30,6 +32,7 @@ struct TokenInfo
     quint32 frames = 0; // samples per channel
     double durationMs = 0.0;
     QString problem; // empty when the token can be played
+    std::optional<TokenLevels> levels; // when asked for and the samples could be read
 };
 
 // The pre-session check of a folder's tokens.
@@ -51,7 +54,11 @@ QString tokenProblem(const WavFile &wav);
 // fails tokenProblem(), or when its sampling rate differs from the rate most
 // other tokens share (playback runs at one rate for the whole session).
 // The reader's own messages go to standard error as usual.
-TokenCheck checkTokens(const QString &folder, const QVector<TokenRecord> &tokens);
+// With silenceDb, the levels of every token that passes tokenProblem() are
+// measured too (measureLevels(), that silence threshold in dBFS), in the same
+// pass over the folder; a session's preparation does without them.
+TokenCheck checkTokens(const QString &folder, const QVector<TokenRecord> &tokens,
+                       std::optional<double> silenceDb = std::nullopt);
 
 // One fresh entry per trial, nTimes x nTokens of them (none when that is below 1).
 QVector<TrialEntry> makeEntries(int nTokens, int nTimes, const QString &folder);

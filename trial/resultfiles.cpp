@@ -37,10 +37,8 @@ QString msText(const std::optional<double> &ms)
 {
     return ms && std::isfinite(*ms) ? QString::number(*ms, 'f', 3) : QString();
 }
+} // namespace
 
-// A name as the timing file holds it: a tab, line break or other control
-// character would break the row and is written as a C escape (\t, \n, \r,
-// \xHH); every other character stays as it is, as in the entries file.
 QString tableField(const QString &text)
 {
     QString field;
@@ -59,7 +57,6 @@ QString tableField(const QString &text)
     }
     return field;
 }
-} // namespace
 
 QString recordsFileText(const QVector<TokenRecord> &tokens)
 {

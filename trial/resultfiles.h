@@ -27,6 +27,12 @@ QString entriesFileText(const QVector<TrialEntry> &entries);
 // \r or \xHH. Empty when there are no trials.
 QString timingFileText(const QVector<TrialTiming> &timings);
 
+// text as one field of a TAB-separated table: a tab, line break or other
+// control character would break the row and is written as a C escape (\t,
+// \n, \r, \xHH); every other character stays as it is, as in the entries
+// file.
+QString tableField(const QString &text);
+
 // The 23 "key: value" lines of the session record.
 QString parametersFileText(const SessionParameters &p);
 

@@ -55,4 +55,33 @@ for display in "" :99; do
 done
 run extra "$BUILD/tellwyn-tokens" check
 one_line_error extra 2
-echo "PASS: both programs' --help, --version, errors and manual pages"
+
+# check --tsv in a German locale (decimal comma there): one header, 16 fields
+# a row, dot decimals (the demo token's RMS as sox stats reads it), -inf for
+# all-zero (0.5 s here), a TAB and quotes in a name escaped, an unreadable
+# token with its problem and no measures.
+T=$TMP/tokens
+mkdir "$T"
+cp "$MAN/../../demo/tokens/mom001_hello.wav" "$T/a_mom001.wav"
+cp "$MAN/../../demo/tokens/stranger_a_hello.wav" "$T/"$'b\t"stranger".wav'
+{ printf 'RIFF\xa4\xbb\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x80\xbb\0\0\0\x77\x01\0\x02\0\x10\0data\x80\xbb\0\0'
+    head -c 48000 /dev/zero; } >"$T/c_zero.wav"
+tsv() { run "$1" env LC_ALL=de_DE.UTF-8 "$BUILD/tellwyn-tokens" check "$T" --tsv "${@:2}"; }
+tsv ready
+[ "$STATUS" -eq 0 ] || fail "check --tsv on playable tokens: status $STATUS"
+tsv strict --strict
+[ "$STATUS" -eq 1 ] && grep -q 'more than 20 ms of silence' "$TMP/strict.err" || fail "--strict: $STATUS"
+echo "not a sound" >"$T/d_broken.wav"
+tsv table
+OUT=$TMP/table.out
+[ "$STATUS" -eq 1 ] || fail "check --tsv with an unreadable token: status $STATUS"
+[ "$(head -n 1 "$OUT")" = "$(echo file rate channels bits frames ms voice rms_dbfs active_rms_dbfs \
+    peak_dbfs clipped dc lead_ms trail_ms lufs problem | tr ' ' '\t')" ] || fail "header: $(head -n 1 "$OUT")"
+[ "$(wc -l <"$OUT")" -eq 5 ] && awk -F'\t' 'NF != 16 { exit 1 }' "$OUT" || fail "rows: $(cat "$OUT")"
+! grep -q '[0-9],[0-9]' "$OUT" && grep -q $'\t401.500\tmother\t-18.71\t' "$OUT" || fail "numbers: $(cat "$OUT")"
+row() { grep "^$1"$'\t' "$OUT" | cut -f "$2" | tr '\t' ,; }
+[ "$(row 'b\\t\\x22stranger\\x22.wav' 7)" = stranger ] || fail "names: $(cut -f 1 "$OUT")"
+[ "$(row c_zero.wav 8-10,13-15)" = -inf,,-inf,500.000,500.000,-inf ] || fail "zero: $(row c_zero.wav 8-)"
+[ "$(row d_broken.wav 2-15)" = ,,,,,stranger,,,,,,,, ] && [ -n "$(row d_broken.wav 16)" ] \
+    || fail "unreadable token: $(row d_broken.wav 2-)"
+echo "PASS: both programs' --help, --version, errors and manual pages; check --tsv"

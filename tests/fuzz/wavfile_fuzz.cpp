@@ -4,12 +4,14 @@
 // reads back as the same sound. Any broken promise aborts with its reason.
 
 #include "sound/tokenfolder.h"
+#include "sound/tokenlevels.h"
 #include "sound/wavfile.h"
 #include "trial/playbackbytes.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -102,6 +104,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QVector<double> signal = firstChannel(wav, frames);
         require(signal.size() == frames, "the first channel lacks frames");
         require(playbackBytes(signal, frames).size() == 4 * frames, "playback bytes missing");
+        const TokenLevels l = measureLevels(wav);
+        const double ms = 1000.0 * frames / wav.samplingRate;
+        require(l.clipped >= 0 && l.clipped <= frames && l.peakDbfs <= 0 && l.rmsDbfs <= l.peakDbfs
+                        && std::fabs(l.dc) <= 1,
+                "levels outside their range");
+        require(l.activeRmsDbfs ? l.leadMs + l.trailMs < ms : l.leadMs == ms && l.trailMs == ms,
+                "lead and trail do not fit the token");
     }
 
     // Written back, the record is a canonical file of the same sound.
