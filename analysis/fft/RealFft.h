@@ -59,18 +59,12 @@ public:
     RealFft(const RealFft &) = delete;
     RealFft &operator=(const RealFft &) = delete;
 
-    std::int32_t get_length() const { return _length; }
-
     // Transforms the N values at x into f (layout above). x is only read; f and
     // x must be distinct and neither may be use_buffer().
     void forward_fft(T *f, const T *x);
 
     // The object's own scratch array.
     T *use_buffer() { return _scratch.data(); }
-
-    // Read-only views of the tables, for inspection.
-    const DynArray<std::int32_t> &bitReversalTable() const { return _bit_rev; }
-    const DynArray<T> &cosineTable() const { return _cos_table; }
 
     static bool isPowerOfTwo(std::int32_t x)
     {
@@ -107,9 +101,9 @@ private:
     // (2 x 8 KiB of doubles).
     static constexpr int kSectionBits = 10;
 
-    void initBitRevTable();
-    void initCosTable();
-    void initOscillators();
+    void init_bit_rev_table();
+    void init_cos_table();
+    void init_oscillators();
 
     void first_three_passes(T *df, T *sf, const T *x);
     void first_two_passes(T *df, const T *x);
@@ -317,15 +311,15 @@ RealFft<T>::RealFft(std::int32_t length)
 {
     FFT_CHECK(isPowerOfTwo(length), "isPowerOfTwo (length)");
     FFT_CHECK(_nbr_bits <= MAX_BIT_DEPTH, "_nbr_bits <= MAX_BIT_DEPTH");
-    initBitRevTable();
-    initCosTable();
-    initOscillators();
+    init_bit_rev_table();
+    init_cos_table();
+    init_oscillators();
 }
 
 // Entry c is c with its _nbr_bits low bits reversed: a running index is
 // advanced by one in reversed bit order (add at the top bit, carry downwards).
 template<class T>
-void RealFft<T>::initBitRevTable()
+void RealFft<T>::init_bit_rev_table()
 {
     _bit_rev.resize(_length);
     std::int32_t *rev = _bit_rev.data();
@@ -345,7 +339,7 @@ void RealFft<T>::initBitRevTable()
 // products i * step round identically), hence entry i of level l equals entry
 // 2i of level l + 1, bit for bit.
 template<class T>
-void RealFft<T>::initCosTable()
+void RealFft<T>::init_cos_table()
 {
     if (_nbr_bits <= 3)
         return;
@@ -367,7 +361,7 @@ void RealFft<T>::initCosTable()
 }
 
 template<class T>
-void RealFft<T>::initOscillators()
+void RealFft<T>::init_oscillators()
 {
     if (_nbr_bits <= TABLE_PASS_LIMIT)
         return;
