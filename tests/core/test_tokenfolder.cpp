@@ -11,7 +11,7 @@
 // A token folder that fights back: links that lead nowhere, a pipe, an empty
 // file and a header that claims 4 GiB. The check must finish, name each bad
 // entry with its reason and never take the good tokens for bad ones.
-class TestHostileFolder : public QObject
+class TestTokenFolder : public QObject
 {
     Q_OBJECT
 
@@ -46,5 +46,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestHostileFolder)
-#include "test_hostilefolder.moc"
+QTEST_APPLESS_MAIN(TestTokenFolder)
+#include "test_tokenfolder.moc"

@@ -37,7 +37,7 @@ QByteArray getUtf8(const QString &path)
 
 // Token folders that change or carry awkward names, driven through the real
 // windows. The whole program runs in the C locale (see main).
-class TestHostileFolders : public QObject
+class TestAwkwardTokens : public QObject
 {
     Q_OBJECT
 
@@ -181,7 +181,7 @@ int main(int argc, char *argv[])
     // Names must survive a locale without an encoding; set before Qt reads it.
     qputenv("LC_ALL", "C");
     qputenv("LANG", "C");
-    return runInScratchHome<TestHostileFolders>(argc, argv);
+    return runInScratchHome<TestAwkwardTokens>(argc, argv);
 }
 
-#include "test_hostilefolders.moc"
+#include "test_awkwardtokens.moc"
