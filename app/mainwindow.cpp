@@ -1,5 +1,5 @@
 #include "app/mainwindow.h"
-#include "app/windowgeometry.h"
+#include "app/screenplacement.h"
 
 #include <QAudioDeviceInfo>
 #include <QBuffer>
@@ -7,12 +7,10 @@
 #include <QComboBox>
 #include <QDebug>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 #include <cmath>
@@ -128,10 +126,7 @@ MainWindow::~MainWindow()
 
 void MainWindow::setWindowGeometry(bool center, double widthFraction, double heightFraction)
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize available = screen ? screen->availableGeometry().size() : QSize();
-    setGeometry(
-            windowGeometry(available, geometry().topLeft(), center, widthFraction, heightFraction));
+    placeOnPrimaryScreen(*this, center, widthFraction, heightFraction);
 }
 
 void MainWindow::setupLayout()

@@ -1,17 +1,15 @@
 #include "trial/subjectwindow.h"
 
-#include "app/windowgeometry.h"
+#include "app/screenplacement.h"
 #include "trial/scoring.h"
 #include "trial/trialsequence.h"
 #include "trial/subjectfeedback.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 const int kNextMinimumHeight = 60;
@@ -52,10 +50,7 @@ SubjectWindow::~SubjectWindow()
 
 void SubjectWindow::setWindowGeometry(bool center, double widthFraction, double heightFraction)
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize available = screen ? screen->availableGeometry().size() : QSize();
-    setGeometry(
-            windowGeometry(available, geometry().topLeft(), center, widthFraction, heightFraction));
+    placeOnPrimaryScreen(*this, center, widthFraction, heightFraction);
 }
 
 void SubjectWindow::setupLayout()
