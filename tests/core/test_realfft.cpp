@@ -105,38 +105,41 @@ private slots:
         QCOMPARE(spectrumBinsToPlot(16384, kFs, -5), 0);
         QCOMPARE(spectrumBinsToPlot(1 << 30, kFs, 2000), 44739242);
     }
-    // Computed the way the main window does it for one token. Unpadded, unlisted bins are 0.
-    void amplitudes()
+    void amplitudes_data()
     {
+        QTest::addColumn<QVector<double>>("signal");
+        QTest::addColumn<int>("nSamples");
+        QTest::addColumn<Bins>("expected");
         QVector<double> cosine(4096);
         for (int i = 0; i < cosine.size(); ++i)
             cosine[i] = 0.6 * std::cos(2 * 3.141592653589793 * 85 * i / 4096);
-        const std::tuple<QVector<double>, int, Bins> cases[] = {
-            // signal, nSamples, expected
-            { cosine, 4096, Bins { { 85, 0.6 } } },
-            { QVector<double>(1024, -0.25), 1024, Bins { { 0, 0.5 } } },
-            // Padded to 16384 and divided by 6000, not 8192; samples past nSamples are not read.
-            { QVector<double>(20000, 0.5), 12000, Bins { { 0, 16384 * 0.5 / 6000 } } },
-            // X[0] = 6, X[1] = 1 - 2i - 3 = -2 - 2i; divisor 3/2 = 1.
-            { QVector<double> { 1, 2, 3 }, 3, Bins { { 0, 6.0 }, { 1, 2 * std::sqrt(2.0) } } },
-            { QVector<double>(), 0, Bins() },
-        };
-        for (const auto &[signal, nSamples, expected] : cases) {
-            const int nFFT = spectrumFftLength(nSamples);
-            QVector<double> frequencies(nFFT / 2), amplitudes(nFFT / 2);
-            const SpectrumResult r =
-                    computeAmplitudeSpectrum(signal, nSamples, nFFT, kFs, frequencies, amplitudes);
-            QVERIFY(r.ok);
-            QCOMPARE(r.freqResolution, kFs / nFFT);
-            for (int k = 0; k < nFFT / 2; ++k) {
-                QCOMPARE(frequencies[k], k * kFs / nFFT);
-                if (expected.contains(k) || nSamples == nFFT)
-                    QVERIFY2(std::abs(amplitudes[k] - expected.value(k)) < 1e-12,
-                             qPrintable(QString("%1 samples, bin %2: %3")
-                                                .arg(nSamples)
-                                                .arg(k)
-                                                .arg(amplitudes[k])));
-            }
+        QTest::newRow("cosine") << cosine << 4096 << Bins { { 85, 0.6 } };
+        QTest::newRow("constant") << QVector<double>(1024, -0.25) << 1024 << Bins { { 0, 0.5 } };
+        // Padded to 16384 and divided by 6000, not 8192; samples past nSamples are not read.
+        QTest::newRow("padded") << QVector<double>(20000, 0.5) << 12000
+                                << Bins { { 0, 16384 * 0.5 / 6000 } };
+        // X[0] = 6, X[1] = 1 - 2i - 3 = -2 - 2i; divisor 3/2 = 1.
+        QTest::newRow("three samples") << QVector<double> { 1, 2, 3 } << 3
+                                       << Bins { { 0, 6.0 }, { 1, 2 * std::sqrt(2.0) } };
+        QTest::newRow("no samples") << QVector<double>() << 0 << Bins();
+    }
+    // Computed the way the main window does it for one token. Unpadded, unlisted bins are 0.
+    void amplitudes()
+    {
+        QFETCH(QVector<double>, signal);
+        QFETCH(int, nSamples);
+        QFETCH(Bins, expected);
+        const int nFFT = spectrumFftLength(nSamples);
+        QVector<double> frequencies(nFFT / 2), amplitudes(nFFT / 2);
+        const SpectrumResult r =
+                computeAmplitudeSpectrum(signal, nSamples, nFFT, kFs, frequencies, amplitudes);
+        QVERIFY(r.ok);
+        QCOMPARE(r.freqResolution, kFs / nFFT);
+        for (int k = 0; k < nFFT / 2; ++k) {
+            QCOMPARE(frequencies[k], k * kFs / nFFT);
+            if (expected.contains(k) || nSamples == nFFT)
+                QVERIFY2(std::abs(amplitudes[k] - expected.value(k)) < 1e-12,
+                         qPrintable(QString("bin %1: %2").arg(k).arg(amplitudes[k])));
         }
     }
     void inconsistentSizesWriteNothing()

@@ -20,44 +20,71 @@ class TestScoring : public QObject
     Q_OBJECT
 
 private slots:
+    void motherTokenRule_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("mother");
+        QTest::newRow("last three anywhere") << "x_001_mom.wav"
+                                             << "SUB001" << true;
+        QTest::newRow("not the last three") << "SUB_01.wav"
+                                            << "SUB001" << false;
+        QTest::newRow("short code whole") << "take_ab.wav"
+                                          << "ab" << true;
+        QTest::newRow("empty code") << "anything.wav"
+                                    << "" << true;
+        QTest::newRow("case counts") << "voice_abc.wav"
+                                     << "XYABC" << false;
+    }
     // The last three characters of the subject code anywhere in the name, case counting.
     void motherTokenRule()
     {
-        const std::tuple<QString, QString, bool> cases[] = {
-            { "x_001_mom.wav", "SUB001", true }, { "SUB_01.wav", "SUB001", false },
-            { "take_ab.wav", "ab", true },       { "anything.wav", "", true },
-            { "voice_abc.wav", "XYABC", false },
-        };
-        for (const auto &[file, code, mother] : cases)
-            QVERIFY2(isMotherToken(file, code) == mother
-                             && isRightAnswer(false, file, code) != mother,
-                     qPrintable(file));
+        QFETCH(QString, file);
+        QFETCH(QString, code);
+        QFETCH(bool, mother);
+        QCOMPARE(isMotherToken(file, code), mother);
+        QCOMPARE(isRightAnswer(true, file, code), mother);
+        QCOMPARE(tokenClass(file, code), QString(mother ? "mother" : "stranger"));
+    }
+    void scoringAndMeans_data()
+    {
+        // Answers 'M' or 'S' with a time each; nMother, nStranger, rt, rt_correct, rt_incorrect.
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("answers");
+        QTest::addColumn<Doubles>("times");
+        QTest::addColumn<Doubles>("expected");
+        QTest::newRow("mother token, mixed")
+                << "m001.wav"
+                << "MSM" << Doubles { 1200, 900, 800 } << Doubles { 2, 1, 2900.0 / 3, 1000, 900 };
+        QTest::newRow("mother token, all wrong")
+                << "m001.wav"
+                << "SS" << Doubles { 300, 500 } << Doubles { 0, 2, 400, 0, 400 };
+        QTest::newRow("stranger token")
+                << "x.wav"
+                << "MS" << Doubles { 250, 750 } << Doubles { 1, 1, 500, 750, 250 };
+        QTest::newRow("no answers") << "x.wav"
+                                    << "" << Doubles {} << Doubles { 0, 0, 0, 0, 0 };
     }
     void scoringAndMeans()
     {
-        // Answers 'M' or 'S' with a time each; nMother, nStranger, rt, rt_correct, rt_incorrect.
-        const std::tuple<QString, QString, Doubles, Doubles> cases[] = {
-            { "m001.wav", "MSM", { 1200, 900, 800 }, { 2, 1, 2900.0 / 3, 1000, 900 } },
-            { "m001.wav", "SS", { 300, 500 }, { 0, 2, 400, 0, 400 } },
-            { "x.wav", "MS", { 250, 750 }, { 1, 1, 500, 750, 250 } },
-            { "x.wav", "", {}, { 0, 0, 0, 0, 0 } },
-        };
-        for (const auto &[fileName, answers, times, expected] : cases) {
-            QVector<TokenRecord> tokens = { TokenRecord("/f", fileName) };
-            TokenRecord &t = tokens[0];
-            for (int i = 0; i < answers.size(); ++i) {
-                TrialEntry entry;
-                scoreAnswer(entry, t, answers[i] == 'M', times[i], fileName, "SUB001");
-                QCOMPARE(entry.rt, times[i]);
-                QCOMPARE(entry.resp, QString(answers[i] == 'M' ? "mother" : "stranger"));
-            }
-            const double sum = std::accumulate(times.begin(), times.end(), 0.0);
-            QVERIFY(t.rt == sum && t.rt_correct + t.rt_incorrect == sum); // sums while it runs
-            computeTokenAverages(tokens, "SUB001");
-            QCOMPARE((Doubles { double(t.nMother), double(t.nStranger), t.rt, t.rt_correct,
-                                t.rt_incorrect }),
-                     expected);
+        QFETCH(QString, fileName);
+        QFETCH(QString, answers);
+        QFETCH(Doubles, times);
+        QFETCH(Doubles, expected);
+        QVector<TokenRecord> tokens = { TokenRecord("/f", fileName) };
+        TokenRecord &t = tokens[0];
+        for (int i = 0; i < answers.size(); ++i) {
+            TrialEntry entry;
+            scoreAnswer(entry, t, answers[i] == 'M', times[i], fileName, "SUB001");
+            QCOMPARE(entry.rt, times[i]);
+            QCOMPARE(entry.resp, QString(answers[i] == 'M' ? "mother" : "stranger"));
         }
+        const double sum = std::accumulate(times.begin(), times.end(), 0.0);
+        QVERIFY(t.rt == sum && t.rt_correct + t.rt_incorrect == sum); // sums while it runs
+        computeTokenAverages(tokens, "SUB001");
+        QCOMPARE((Doubles { double(t.nMother), double(t.nStranger), t.rt, t.rt_correct,
+                            t.rt_incorrect }),
+                 expected);
     }
     void resultTextAndDelay()
     {
@@ -69,24 +96,31 @@ private slots:
         QCOMPARE(playbackDelayMs(0.25, 1.0), 1250);
         QCOMPARE(playbackDelayMs(0.2509, 1.0), 1250); // truncated
     }
+    void playbackBytes_data()
+    {
+        QTest::addColumn<int>("signalSize");
+        QTest::addColumn<int>("nSamples");
+        QTest::addColumn<int>("bytes");
+        QTest::newRow("whole") << 12000 << 12000 << 48000;
+        QTest::newRow("signal shorter") << 10000 << 12000 << 40000;
+        QTest::newRow("nSamples shorter") << 12000 << 11999 << 47996;
+        QTest::newRow("no signal") << 0 << 12000 << 0;
+        QTest::newRow("negative count") << 100 << -5 << 0;
+    }
     // Little-endian floats of the first nSamples that exist, nothing else.
     void playbackBytes()
     {
+        QFETCH(int, signalSize);
+        QFETCH(int, nSamples);
+        QFETCH(int, bytes);
         QCOMPARE(::playbackBytes({ -0.5 }, 1), QByteArray("\x00\x00\x00\xBF", 4));
-        // signal size, nSamples, bytes
-        const int cases[][3] = {
-            { 12000, 12000, 48000 }, { 10000, 12000, 40000 }, { 12000, 11999, 47996 },
-            { 0, 12000, 0 },         { 100, -5, 0 },
-        };
-        for (const auto &c : cases) {
-            Doubles signal(c[0]);
-            for (int i = 0; i < c[0]; ++i)
-                signal[i] = (i % 200) / 200.0 - 0.5 + 1e-9 * i; // 1e-9: not exact in float
-            const QByteArray out = ::playbackBytes(signal, c[1]);
-            QCOMPARE(out.size(), c[2]);
-            const QVector<float> floats(signal.begin(), signal.begin() + c[2] / 4);
-            QCOMPARE(out, QByteArray(reinterpret_cast<const char *>(floats.constData()), c[2]));
-        }
+        Doubles signal(signalSize);
+        for (int i = 0; i < signalSize; ++i)
+            signal[i] = (i % 200) / 200.0 - 0.5 + 1e-9 * i; // 1e-9: not exact in float
+        const QByteArray out = ::playbackBytes(signal, nSamples);
+        QCOMPARE(out.size(), bytes);
+        const QVector<float> floats(signal.begin(), signal.begin() + bytes / 4);
+        QCOMPARE(out, QByteArray(reinterpret_cast<const char *>(floats.constData()), bytes));
     }
     void numbersPrintAsShortestGAndNames()
     {
