@@ -19,9 +19,8 @@ void MainWindow::computeSpectrum()
     const SpectrumResult result =
             computeAmplitudeSpectrum(signal, parameters.nSamples, nFFT, parameters.fs,
                                      spectrumFrequencies, spectrumAmplitudes);
-    if (!result.ok) {
-        qWarning() << "Spectrum not computed: transform length" << nFFT << "for"
-                   << parameters.nSamples << "samples";
+    if (!result.error.isEmpty()) {
+        qWarning().noquote() << "Spectrum not computed:" << result.error;
         return;
     }
     freqResolution = result.freqResolution;

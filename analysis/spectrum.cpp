@@ -38,12 +38,18 @@ SpectrumResult computeAmplitudeSpectrum(const QVector<double> &signal, int nSamp
                                         QVector<double> &amplitudes)
 {
     SpectrumResult result;
-    if (nFFT < 1 || nFFT > (1 << kMaxFftBits) || !RealFft<double>::isPowerOfTwo(nFFT))
+    if (nFFT < 1 || nFFT > (1 << kMaxFftBits) || !RealFft<double>::isPowerOfTwo(nFFT)) {
+        result.error = QStringLiteral("transform length %1 is no power of two up to 2^%2")
+                               .arg(nFFT)
+                               .arg(kMaxFftBits);
         return result;
+    }
     const int nBins = std::min({ nFFT / 2, frequencies.size(), amplitudes.size() });
     const double divisor = nSamples / 2;
-    if (nBins > 0 && divisor <= 0)
+    if (nBins > 0 && divisor <= 0) {
+        result.error = QStringLiteral("%1 samples give no amplitude scale").arg(nSamples);
         return result;
+    }
 
     RealFft<double> fft(nFFT);
     DynArray<double> x(nFFT);
@@ -56,7 +62,6 @@ SpectrumResult computeAmplitudeSpectrum(const QVector<double> &signal, int nSamp
 
     fft.forward_fft(f.data(), x.data());
 
-    result.ok = true;
     result.freqResolution = 1 / (nFFT / fs);
     const double *re = f.data();
     const double *negIm = f.data() + nFFT / 2;

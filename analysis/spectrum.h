@@ -11,6 +11,7 @@
 // bin frequency reads A, padding or not. Bin 0 reads twice the mean. The
 // Nyquist bin is not kept.
 
+#include <QString>
 #include <QVector>
 
 // The transform length for a token of nSamples samples:
@@ -26,15 +27,15 @@ int spectrumBinsToPlot(int nFFT, double fs, double upperFrequencyToPlot);
 
 struct SpectrumResult
 {
-    bool ok = false; // false: nothing was written, see computeAmplitudeSpectrum
+    QString error; // empty, or why nothing was written (see computeAmplitudeSpectrum)
     double freqResolution = 0.0; // Hz per bin
 };
 
 // Fills frequencies[k] and amplitudes[k] for k < nFFT/2 (by index: both must be
 // sized by the caller; bins beyond their sizes are skipped). Samples of signal
-// beyond nFFT are not used; missing ones are zeros. Writes nothing and returns
-// ok = false when nFFT is not a power of two in 1 ... 2^30, or when there are
-// bins to write but nSamples / 2 is 0 (a divisor that would give infinities).
+// beyond nFFT are not used; missing ones are zeros. Writes nothing and says why
+// when nFFT is not a power of two in 1 ... 2^30, or when there are bins to
+// write but nSamples / 2 is 0 (a divisor that would give infinities).
 SpectrumResult computeAmplitudeSpectrum(const QVector<double> &signal, int nSamples, int nFFT,
                                         double fs, QVector<double> &frequencies,
                                         QVector<double> &amplitudes);

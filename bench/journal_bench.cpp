@@ -57,8 +57,9 @@ int main(int argc, char *argv[])
         SessionJournal journal;
         QElapsedTimer clock;
         clock.start();
-        if (!journal.start(folder.path(), p)) {
-            std::fprintf(stderr, "cannot write a journal in %s\n", qPrintable(folder.path()));
+        if (const QString error = journal.start(folder.path(), p); !error.isEmpty()) {
+            std::fprintf(stderr, "cannot write a journal in %s: %s\n", qPrintable(folder.path()),
+                         qPrintable(error));
             return 1;
         }
         startMs << clock.nsecsElapsed() / 1e6;

@@ -7,15 +7,16 @@
 namespace {
 
 // Not modal: the subject's window must stay usable, the session goes on.
-void warnJournalFailed(const QString &folder)
+void warnJournalFailed(const QString &folder, const QString &reason)
 {
-    qWarning() << "The session journal cannot be written in" << folder;
+    qWarning() << "The session journal cannot be written in" << folder << ":" << reason;
     auto *box = new QMessageBox(
             QMessageBox::Warning, QStringLiteral("Warning"),
-            QObject::tr("The answers of this session cannot be written to the journal in\n%1\n\n"
+            QObject::tr("The answers of this session cannot be written to the journal in\n%1\n"
+                        "(%2)\n\n"
                         "The session goes on and its results are saved at its end as usual, "
                         "but a crash now would lose them.")
-                    .arg(QDir::toNativeSeparators(folder)),
+                    .arg(QDir::toNativeSeparators(folder), reason),
             QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
@@ -47,16 +48,19 @@ void MainWindow::startJournal()
     journal.close(); // a journal kept after a failed save stays for recovery
     if (!parameters.saveData)
         return; // nothing of this session is to be saved, so nothing is kept
-    if (!journal.start(journalFolder(), parameters))
-        warnJournalFailed(journalFolder());
+    if (const QString error = journal.start(journalFolder(), parameters); !error.isEmpty())
+        warnJournalFailed(journalFolder(), error);
 }
 
 void MainWindow::journalAnswer(int entryIndex)
 {
     const int trial = entryIndex + 1;
-    if (journal.isWritable()
-        && !journal.append(trial, parameters.entries[entryIndex], timingOfTrial(trial)))
-        warnJournalFailed(journalFolder());
+    if (!journal.isWritable())
+        return;
+    const QString error =
+            journal.append(trial, parameters.entries[entryIndex], timingOfTrial(trial));
+    if (!error.isEmpty())
+        warnJournalFailed(journalFolder(), error);
 }
 
 void MainWindow::endJournal(bool settled)
@@ -71,8 +75,8 @@ void MainWindow::recoverUnfinishedSessions()
 {
     for (const QString &path : journalFiles(journalFolder())) {
         SessionJournal unfinished;
-        if (!unfinished.adopt(path))
-            continue; // a running Tellwyn is still writing it
+        if (!unfinished.adopt(path).isEmpty())
+            continue; // a running Tellwyn is still writing it, or it cannot be read
         const RecoveredSession s = readJournal(path);
         if (s.answers == 0 && s.damagedLines == 0) {
             unfinished.remove(); // ended before the first answer: nothing to save

@@ -2,6 +2,7 @@
 
 #include "trial/resultfiles.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -73,8 +74,10 @@ int MainWindow::writeResultFiles(const QString &path)
     };
     int failed = 0;
     for (const auto &file : files) {
-        if (!writeWholeTextFile(folder.filePath(file.first), file.second)) {
+        const QString error = writeWholeTextFile(folder.filePath(file.first), file.second);
+        if (!error.isEmpty()) {
             ++failed;
+            qWarning().noquote() << "Cannot write" << folder.filePath(file.first) << ":" << error;
             QMessageBox::warning(this, QStringLiteral("Warning"),
                                  writeFailureMessage(p.outputFilePath, file.first),
                                  QMessageBox::Ok);

@@ -152,15 +152,17 @@ QString writeFailureMessage(const QString &folder, const QString &fileName)
     return QStringLiteral("could not open file for writing \r\n") + folder + fileName;
 }
 
-bool writeWholeTextFile(const QString &path, const QString &text)
+QString writeWholeTextFile(const QString &path, const QString &text)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
+        return file.errorString();
     QTextStream out(&file);
     out << text;
     out.flush();
     if (out.status() != QTextStream::Ok)
         file.cancelWriting();
-    return file.commit();
+    if (!file.commit())
+        return file.errorString().isEmpty() ? QStringLiteral("not written") : file.errorString();
+    return QString();
 }

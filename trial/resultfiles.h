@@ -47,7 +47,7 @@ QString timingFileName(const QString &recordsFileName);
 QString writeFailureMessage(const QString &folder, const QString &fileName);
 
 // Writes text to path whole or not at all: an existing file keeps its old
-// content when anything fails. False when the file could not be written.
-bool writeWholeTextFile(const QString &path, const QString &text);
+// content when anything fails. Empty, or why the file could not be written.
+QString writeWholeTextFile(const QString &path, const QString &text);
 
 #endif // RESULTFILES_H

@@ -15,8 +15,10 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <type_traits>
 #include <fcntl.h>
@@ -250,7 +252,7 @@ SessionJournal::~SessionJournal()
     file.close(); // unlocks; the journal stays
 }
 
-bool SessionJournal::start(const QString &folder, const SessionParameters &p)
+QString SessionJournal::start(const QString &folder, const SessionParameters &p)
 {
     close();
     QDir().mkpath(folder);
@@ -263,47 +265,60 @@ bool SessionJournal::start(const QString &folder, const SessionParameters &p)
     const QString partial = path + QStringLiteral(".new");
     file.setFileName(partial);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-        return false;
+        return file.errorString();
     writable = lockExclusively(file.handle());
-    if (!writeLine(journalSessionLine(p, now)) || !QFile::rename(partial, path)) {
+    QString error =
+            writable ? writeLine(journalSessionLine(p, now)) : QStringLiteral("cannot be locked");
+    if (error.isEmpty() && !QFile::rename(partial, path))
+        error = QStringLiteral("cannot be renamed to ") + path;
+    if (!error.isEmpty()) {
         QFile::remove(partial);
         close();
-        return false;
+        return error;
     }
     journalPath = path;
     journalsOfThisProcess().insert(path);
     syncFolder(folder);
     syncFolder(QFileInfo(folder).path()); // the folder itself may be new
-    return true;
+    return QString();
 }
 
-bool SessionJournal::append(int trialNumber, const TrialEntry &entry, const TrialTiming *timing)
+QString SessionJournal::append(int trialNumber, const TrialEntry &entry, const TrialTiming *timing)
 {
     return writeLine(journalTrialLine(trialNumber, entry, QDateTime::currentDateTimeUtc(), timing));
 }
 
-bool SessionJournal::writeLine(const QByteArray &line)
+QString SessionJournal::writeLine(const QByteArray &line)
 {
     // After a failure the file stays open, and so locked: it is this session's.
-    writable = writable && file.write(line) == line.size() && file.flush()
-            && ::fsync(file.handle()) == 0;
-    return writable;
+    if (!writable)
+        return QStringLiteral("the journal is not writable");
+    if (file.write(line) != line.size() || !file.flush()) {
+        writable = false;
+        return file.errorString();
+    }
+    if (::fsync(file.handle()) != 0) {
+        writable = false;
+        return QString::fromLocal8Bit(std::strerror(errno));
+    }
+    return QString();
 }
 
-bool SessionJournal::adopt(const QString &path)
+QString SessionJournal::adopt(const QString &path)
 {
     close();
+    const QString inUse = QStringLiteral("a running Tellwyn is writing it");
     if (journalsOfThisProcess().contains(path))
-        return false;
+        return inUse;
     file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return file.errorString();
     if (!lockExclusively(file.handle()) || !namesOpenFile(path, file.handle())) {
         file.close();
-        return false;
+        return inUse;
     }
     journalPath = path;
-    return true;
+    return QString();
 }
 
 void SessionJournal::close()

@@ -37,14 +37,14 @@ public:
     SessionJournal &operator=(const SessionJournal &) = delete;
 
     // Creates a new journal in folder and writes the session's first line
-    // (p with its tokens; one trial per entry). False when it cannot be written.
-    bool start(const QString &folder, const SessionParameters &p);
+    // (p with its tokens; one trial per entry). Empty, or why it cannot be written.
+    QString start(const QString &folder, const SessionParameters &p);
     // Appends one answered trial (counted from 1), with its timing when there
-    // is one, and makes it durable.
-    bool append(int trialNumber, const TrialEntry &entry, const TrialTiming *timing = nullptr);
-    // Takes over a journal left by a process that is gone. False when a running
-    // program, this one included, wrote it.
-    bool adopt(const QString &path);
+    // is one, and makes it durable. Empty, or why it could not be written.
+    QString append(int trialNumber, const TrialEntry &entry, const TrialTiming *timing = nullptr);
+    // Takes over a journal left by a process that is gone. Empty, or why not
+    // (a running program, this one included, is writing it).
+    QString adopt(const QString &path);
     // Stops writing and unlocks; the file stays.
     void close();
     // Deletes the journal.
@@ -54,7 +54,7 @@ public:
     QString path() const { return journalPath; }
 
 private:
-    bool writeLine(const QByteArray &line);
+    QString writeLine(const QByteArray &line);
 
     QString journalPath;
     QFile file; // open, and locked, while this object writes or recovers the journal

@@ -133,7 +133,7 @@ private slots:
         QVector<double> frequencies(nFFT / 2), amplitudes(nFFT / 2);
         const SpectrumResult r =
                 computeAmplitudeSpectrum(signal, nSamples, nFFT, kFs, frequencies, amplitudes);
-        QVERIFY(r.ok);
+        QCOMPARE(r.error, QString());
         QCOMPARE(r.freqResolution, kFs / nFFT);
         for (int k = 0; k < nFFT / 2; ++k) {
             QCOMPARE(frequencies[k], k * kFs / nFFT);
@@ -146,13 +146,18 @@ private slots:
     {
         QVector<double> frequencies(4, -1), amplitudes(4, -1);
         // Not a power of two, zero, and bins to write with a divisor of 0.
-        QVERIFY(!computeAmplitudeSpectrum({ 1, 2, 3 }, 3, 6, kFs, frequencies, amplitudes).ok);
-        QVERIFY(!computeAmplitudeSpectrum({}, 0, 0, kFs, frequencies, amplitudes).ok);
-        QVERIFY(!computeAmplitudeSpectrum({ 1, 2 }, 1, 8, kFs, frequencies, amplitudes).ok);
+        const auto fails = [&](const QVector<double> &signal, int nSamples, int nFFT) {
+            return !computeAmplitudeSpectrum(signal, nSamples, nFFT, kFs, frequencies, amplitudes)
+                            .error.isEmpty();
+        };
+        QVERIFY(fails({ 1, 2, 3 }, 3, 6));
+        QVERIFY(fails({}, 0, 0));
+        QVERIFY(fails({ 1, 2 }, 1, 8));
         QCOMPARE(amplitudes, QVector<double>(4, -1));
         // Vectors shorter than nFFT/2 are written only as far as they reach.
         QVector<double> shortF(2), shortA(2);
-        QVERIFY(computeAmplitudeSpectrum(QVector<double>(8, 1.0), 8, 8, kFs, shortF, shortA).ok);
+        QCOMPARE(computeAmplitudeSpectrum(QVector<double>(8, 1.0), 8, 8, kFs, shortF, shortA).error,
+                 QString());
         QCOMPARE(shortA[0], 2.0);
     }
 };

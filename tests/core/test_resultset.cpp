@@ -160,7 +160,7 @@ private slots:
                 QVERIFY2(text.contains(from), qPrintable(from));
                 text.replace(text.indexOf(from), from.size(), to);
             }
-            QVERIFY(writeWholeTextFile(dir.filePath(it.key()), text));
+            QCOMPARE(writeWholeTextFile(dir.filePath(it.key()), text), QString());
         }
         ResultSet set;
         const QString got = readResultSet(dir.filePath("run_parameters.txt"), set);
