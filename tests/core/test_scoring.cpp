@@ -1,4 +1,3 @@
-#include "trial/trialsequence.h"
 #include "trial/playbackbytes.h"
 #include "trial/resultfiles.h"
 #include "trial/scoring.h"
@@ -10,7 +9,7 @@
 using Doubles = QVector<double>;
 
 // The pure parts of a trial: which tokens are the mother's, the scoring of an
-// answer and the token means, the playback delay, the result text, the bytes
+// answer and the token means, the result text, the bytes
 // an audio output plays, and the number format of the records and entries
 // files, their derived names and writing whole or not at all. Whole files from
 // real sessions, the parameters file included, are checked byte for byte by
@@ -86,15 +85,13 @@ private slots:
                             t.rt_incorrect }),
                  expected);
     }
-    void resultTextAndDelay()
+    void feedbackResultText()
     {
         QCOMPARE(resultText(0.25, 0, 0),
                  QString("Frequency Difference = 25 %,   Reaction Time = 0 ms"));
         QCOMPARE(resultText(0.25, 0, 2), QString("25 %,   Reaction Time = 0 ms"));
         QCOMPARE(resultText(0.0123456, 1234567, 0), // six digits, exponent
                  QString("Frequency Difference = 1.23456 %,   Reaction Time = 1.23457e+06 ms"));
-        QCOMPARE(playbackDelayMs(0.25, 1.0), 1250);
-        QCOMPARE(playbackDelayMs(0.2509, 1.0), 1250); // truncated
     }
     void playbackBytes_data()
     {
