@@ -2,15 +2,16 @@
 // for tokens of 0.25, 2, 6, 10 and 60 s at 48 kHz:
 //
 // 1. Each step, called directly: plotWaveform, computeSpectrum, plotSpectrum,
-//    plotTrend, the events the redraw posted (chart layouts), and a forced
-//    repaint (grab) of each chart view. "whole trial display" is their sum.
+//    plotTrend, then the event loop until it is idle, which lays out the
+//    charts and repaints the window (the paint time of each chart view is
+//    shown beneath it). "whole trial display" is the sum of the five steps.
 // 2. The longest single block of the GUI thread during a trial's redraw, as
 //    the session runs it: one posted event does what token loading and the
 //    trial loop do (setCurrentSamples, plotWaveform, computeSpectrum,
 //    plotSpectrum, plotTrend), then the event loop runs until the chart views
 //    have repainted. Every event the application delivers is timed; the
 //    longest is that trial's block (the platform audio output and every timer
-//    wait at most that long).
+//    wait at most that long). Reading the token's file is not included.
 //
 // Run: QT_QPA_PLATFORM=offscreen ./display_bench [repetitions]. Prints the
 // median and the fastest time of each step in milliseconds, the median and
@@ -29,6 +30,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <random>
 #include <vector>
 
@@ -39,42 +41,41 @@ const int kTrendFiles = 20;
 const int kWindowWidth = 1536;
 const int kWindowHeight = 936;
 const double kTokenSeconds[] = { 0.25, 2.0, 6.0, 10.0, 60.0 };
+const double kLongTokenSeconds = 10; // above: half the repetitions
 const int kSettleMs = 20; // event loop time after a redraw's last repaint
 
-// Times every event delivered outside another one: the blocks of the GUI thread.
+// Times every event delivered outside another one (the blocks of the GUI
+// thread), and the paint events of chosen widgets.
 class TimedApplication : public QApplication
 {
 public:
     using QApplication::QApplication;
     bool notify(QObject *receiver, QEvent *event) override
     {
-        if (depth > 0)
+        const bool outermost = depth == 0;
+        const bool painted = event->type() == QEvent::Paint && paintMs.count(receiver) > 0;
+        if (!outermost && !painted)
             return QApplication::notify(receiver, event);
         ++depth;
         QElapsedTimer clock;
         clock.start();
         const bool done = QApplication::notify(receiver, event);
-        longestMs = std::max(longestMs, clock.nsecsElapsed() / 1e6);
+        const double ms = clock.nsecsElapsed() / 1e6;
         --depth;
+        if (outermost)
+            longestMs = std::max(longestMs, ms);
+        if (painted) {
+            paintMs[receiver] += ms;
+            ++paints[receiver];
+        }
         return done;
     }
     double longestMs = 0;
+    std::map<const QObject *, double> paintMs; // per watched widget, since the last reset
+    std::map<const QObject *, int> paints;
 
 private:
     int depth = 0;
-};
-
-// Counts the paint events of a widget.
-class PaintCounter : public QObject
-{
-public:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-    int paints = 0;
 };
 
 QVector<double> noisyTone(int n, double hz, unsigned seed)
@@ -92,6 +93,7 @@ struct Step
     const char *name;
     std::function<void()> run;
     std::vector<double> ms;
+    bool inTotal;
 };
 
 double median(std::vector<double> v)
@@ -106,54 +108,76 @@ void countTrendAnswer(MainWindow &w, int r)
     w.trendPoints[r % kTrendFiles].setY(w.trendY[r % kTrendFiles]);
 }
 
-void timeSteps(MainWindow &w, const QVector<double> (&tokens)[2], int repetitions)
+void timeSteps(TimedApplication &app, MainWindow &w, const QVector<double> (&tokens)[2],
+               int repetitions)
 {
-    std::vector<Step> steps = {
-        { "plotWaveform", [&w] { w.plotWaveform(); }, {} },
-        { "computeSpectrum", [&w] { w.computeSpectrum(); }, {} },
-        { "plotSpectrum", [&w] { w.plotSpectrum(); }, {} },
-        { "plotTrend", [&w] { w.plotTrend(); }, {} },
-        { "posted events", [] { QApplication::processEvents(); }, {} },
-        { "grab waveform view", [&w] { w.waveformChartView->grab(); }, {} },
-        { "grab spectrum view", [&w] { w.spectrumChartView->grab(); }, {} },
-        { "grab trend view", [&w] { w.trendChartView->grab(); }, {} },
+    const std::pair<const char *, QWidget *> views[] = {
+        { "  paint waveform view", w.waveformChartView->viewport() },
+        { "  paint spectrum view", w.spectrumChartView->viewport() },
+        { "  paint trend view", w.trendChartView->viewport() },
     };
+    std::vector<Step> steps = {
+        { "plotWaveform", [&w] { w.plotWaveform(); }, {}, true },
+        { "computeSpectrum", [&w] { w.computeSpectrum(); }, {}, true },
+        { "plotSpectrum", [&w] { w.plotSpectrum(); }, {}, true },
+        { "plotTrend", [&w] { w.plotTrend(); }, {}, true },
+        { "event loop: layout, repaint", [] { QApplication::processEvents(); }, {}, true },
+    };
+    for (const auto &view : views) {
+        app.paintMs[view.second] = 0;
+        steps.push_back({ view.first, [] {}, {}, false });
+    }
     std::vector<double> totals;
+    int repainted = 0;
     QElapsedTimer clock;
     for (int r = 0; r < repetitions + 1; ++r) {
         w.setCurrentSamples(tokens[r % 2]);
         countTrendAnswer(w, r);
+        for (const auto &view : views) {
+            app.paintMs[view.second] = 0;
+            app.paints[view.second] = 0;
+        }
         double total = 0;
         for (Step &step : steps) {
             clock.start();
             step.run();
             const double ms = clock.nsecsElapsed() / 1e6;
-            total += ms;
+            if (step.inTotal)
+                total += ms;
             if (r > 0) // the first round warms caches and fonts
                 step.ms.push_back(ms);
         }
-        if (r > 0)
-            totals.push_back(total);
+        if (r == 0)
+            continue;
+        bool all = true;
+        for (size_t v = 0; v < std::size(views); ++v) {
+            steps[steps.size() - std::size(views) + v].ms.back() = app.paintMs[views[v].second];
+            all = all && app.paints[views[v].second] > 0;
+        }
+        totals.push_back(total);
+        repainted += all;
     }
-    std::printf("  %-24s %10s %10s\n", "step", "median ms", "min ms");
+    std::printf("  %-29s %10s %10s\n", "step", "median ms", "min ms");
     for (const Step &step : steps)
-        std::printf("  %-24s %10.3f %10.3f\n", step.name, median(step.ms),
+        std::printf("  %-29s %10.3f %10.3f\n", step.name, median(step.ms),
                     *std::min_element(step.ms.begin(), step.ms.end()));
-    std::printf("  %-24s %10.3f %10.3f\n", "whole trial display", median(totals),
-                *std::min_element(totals.begin(), totals.end()));
+    std::printf("  %-29s %10.3f %10.3f  (%d of %d rounds repainted every view)\n",
+                "whole trial display", median(totals),
+                *std::min_element(totals.begin(), totals.end()), repainted, repetitions);
 }
 
 void timeLongestBlock(TimedApplication &app, MainWindow &w, const QVector<double> (&tokens)[2],
                       int repetitions)
 {
-    PaintCounter waveformPaints, spectrumPaints;
-    w.waveformChartView->viewport()->installEventFilter(&waveformPaints);
-    w.spectrumChartView->viewport()->installEventFilter(&spectrumPaints);
+    QWidget *watched[] = { w.waveformChartView->viewport(), w.spectrumChartView->viewport() };
+    const auto leastPaints = [&] {
+        return std::min(app.paints[watched[0]], app.paints[watched[1]]);
+    };
     std::vector<double> blocks;
     int repainted = 0;
     for (int r = 0; r < repetitions + 1; ++r) {
-        const int paintsBefore = std::min(waveformPaints.paints, spectrumPaints.paints);
         QApplication::processEvents();
+        const int paintsBefore = leastPaints();
         app.longestMs = 0;
         QTimer::singleShot(0, &w, [&w, &tokens, r] {
             w.setCurrentSamples(tokens[r % 2]);
@@ -165,10 +189,9 @@ void timeLongestBlock(TimedApplication &app, MainWindow &w, const QVector<double
         });
         QElapsedTimer clock;
         clock.start();
-        while (std::min(waveformPaints.paints, spectrumPaints.paints) == paintsBefore
-               && clock.elapsed() < 5000)
+        while (leastPaints() == paintsBefore && clock.elapsed() < 5000)
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-        const bool painted = std::min(waveformPaints.paints, spectrumPaints.paints) > paintsBefore;
+        const bool painted = leastPaints() > paintsBefore;
         clock.start();
         while (clock.elapsed() < kSettleMs)
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, kSettleMs);
@@ -177,9 +200,7 @@ void timeLongestBlock(TimedApplication &app, MainWindow &w, const QVector<double
             repainted += painted;
         }
     }
-    w.waveformChartView->viewport()->removeEventFilter(&waveformPaints);
-    w.spectrumChartView->viewport()->removeEventFilter(&spectrumPaints);
-    std::printf("  %-24s %10.3f %10.3f  (max; %d of %d redraws repainted both views)\n",
+    std::printf("  %-29s %10.3f %10.3f  (max; %d of %d redraws repainted both views)\n",
                 "longest GUI block", median(blocks), *std::max_element(blocks.begin(), blocks.end()),
                 repainted, repetitions);
 }
@@ -189,10 +210,9 @@ void timeToken(TimedApplication &app, MainWindow &w, double seconds, int repetit
     const int n = static_cast<int>(seconds * kFs);
     // Two tokens in turn, so every redraw really changes the charts.
     const QVector<double> tokens[2] = { noisyTone(n, 440, 1), noisyTone(n, 660, 2) };
-    // Long tokens take seconds per redraw without a reduced series: fewer rounds.
-    const int rounds = seconds > 10 ? std::max(1, repetitions / 2) : repetitions;
+    const int rounds = seconds > kLongTokenSeconds ? std::max(1, repetitions / 2) : repetitions;
     std::printf("\n%.0f ms token (%d samples), %d repetitions\n", seconds * 1000, n, rounds);
-    timeSteps(w, tokens, rounds);
+    timeSteps(app, w, tokens, rounds);
     timeLongestBlock(app, w, tokens, rounds);
     std::printf("  series: %d waveform points, %d spectrum points\n", w.waveformSeries->count(),
                 w.spectrumSeries->count());
