@@ -166,9 +166,9 @@ int minMaxEnvelope(const QVector<double> &x, const QVector<double> &y, int n,
             column.add(bins[b], ys);
         if (column.isEmpty())
             continue;
-        const int first = std::min(column.iLow, column.iHigh);
-        const int second = std::max(column.iLow, column.iHigh);
         if (!column.isDense()) {
+            const int first = std::min(column.iLow, column.iHigh);
+            const int second = std::max(column.iLow, column.iHigh);
             points.append(QPointF(xs[first], ys[first]));
             if (second != first)
                 points.append(QPointF(xs[second], ys[second]));
@@ -184,10 +184,12 @@ int minMaxEnvelope(const QVector<double> &x, const QVector<double> &y, int n,
         // The column's centre, kept within its points at the plot's edges.
         const double centre = std::clamp(binStart(kBinsPerColumn * c) + 0.5 / pixelsPerX,
                                          xs[column.first], xs[column.last]);
-        points.append(QPointF(centre, ys[column.first]));
-        points.append(QPointF(centre, first == column.iLow ? low : high));
-        points.append(QPointF(centre, first == column.iLow ? high : low));
-        points.append(QPointF(centre, ys[column.last]));
+        const double start = ys[column.first], end = ys[column.last];
+        const bool lowFirst = (start - low) + (high - end) <= (high - start) + (end - low);
+        points.append(QPointF(centre, start));
+        points.append(QPointF(centre, lowFirst ? low : high));
+        points.append(QPointF(centre, lowFirst ? high : low));
+        points.append(QPointF(centre, end));
     }
     return points.size();
 }

@@ -41,7 +41,9 @@ bool operator!=(const PlotColumns &a, const PlotColumns &b);
 // its highest point, and solid too what the line does within half a pixel
 // beside it, where the pen reaches. Such a column becomes a vertical stroke
 // on its centre from its first point through its extremes, widened by the
-// half-columns beside it where the line doubles back too, to its last point.
+// half-columns beside it where the line doubles back too, to its last point
+// (the extremes in the order that draws the shorter stroke: on one vertical
+// line the order does not show).
 // A column the line crosses once is a thin anti-aliased line: its extremes
 // keep their own x. At most four points per column.
 int minMaxEnvelope(const QVector<double> &x, const QVector<double> &y, int n,
