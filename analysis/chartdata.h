@@ -15,7 +15,8 @@ int fillWaveformPoints(const QVector<double> &time, const QVector<double> &signa
 
 // Where a chart draws its line: x values xMin ... xMax span the plot area's
 // width in device pixels from device x left (QChart::plotArea() of a view
-// that neither scales nor scrolls). A point at x lies at device x
+// that neither scales nor scrolls, times the device pixel ratio). A point at
+// x lies at device x
 // left + (x - xMin) * width / (xMax - xMin); pixel column c covers [c, c + 1).
 struct PlotColumns
 {

@@ -159,11 +159,12 @@ void MainWindow::createTrendChart()
 }
 
 namespace {
-// The pixel columns of a chart's plot area for its x axis's range.
-PlotColumns plotColumns(const QChart *chart, const QValueAxis *axisX)
+// The device pixel columns of a chart's plot area for its x axis's range.
+PlotColumns plotColumns(const QChartView *view, const QValueAxis *axisX)
 {
-    const QRectF area = chart->plotArea();
-    return { area.left(), area.width(), axisX->min(), axisX->max() };
+    const QRectF area = view->chart()->plotArea();
+    const double ratio = view->devicePixelRatioF();
+    return { area.left() * ratio, area.width() * ratio, axisX->min(), axisX->max() };
 }
 } // namespace
 
@@ -195,7 +196,7 @@ void MainWindow::plotWaveform()
 // sample, from at most four points per column.
 void MainWindow::fillWaveformSeries()
 {
-    waveformColumns = plotColumns(waveformChart, waveformAxisX);
+    waveformColumns = plotColumns(waveformChartView, waveformAxisX);
     minMaxEnvelope(waveformTime, signal, parameters.nSamplesToPlot, waveformColumns,
                    waveformPoints);
     waveformSeries->replace(waveformPoints);
@@ -206,7 +207,7 @@ void MainWindow::fillWaveformSeries()
 void MainWindow::waveformChart_plotAreaChanged(const QRectF &)
 {
     if (waveformSeries->count() > 0
-        && plotColumns(waveformChart, waveformAxisX) != waveformColumns)
+        && plotColumns(waveformChartView, waveformAxisX) != waveformColumns)
         fillWaveformSeries();
 }
 
@@ -224,7 +225,7 @@ void MainWindow::plotSpectrum()
 // The same for the bins up to upperFrequencyToPlot.
 void MainWindow::fillSpectrumSeries()
 {
-    spectrumColumns = plotColumns(spectrumChart, spectrumAxisX);
+    spectrumColumns = plotColumns(spectrumChartView, spectrumAxisX);
     minMaxEnvelope(spectrumFrequencies, spectrumAmplitudes, parameters.nFreqBinsToPlot,
                    spectrumColumns, spectrumPoints);
     spectrumSeries->replace(spectrumPoints);
@@ -233,7 +234,7 @@ void MainWindow::fillSpectrumSeries()
 void MainWindow::spectrumChart_plotAreaChanged(const QRectF &)
 {
     if (spectrumSeries->count() > 0
-        && plotColumns(spectrumChart, spectrumAxisX) != spectrumColumns)
+        && plotColumns(spectrumChartView, spectrumAxisX) != spectrumColumns)
         fillSpectrumSeries();
 }
 
