@@ -2,6 +2,7 @@
 
 #include "analysis/chartdata.h"
 
+#include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QPen>
 #include <QtCharts/QChart>
@@ -9,6 +10,7 @@
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
+#include <algorithm>
 #include <cmath>
 
 QT_CHARTS_USE_NAMESPACE
@@ -94,14 +96,16 @@ void MainWindow::createWaveformChart()
     if (!waveformChart) {
         waveformChart = newChart(waveformSeries, waveformAxisX, waveformAxisY, tr("Time Waveform"),
                                  chartTitleFont, kSignalChartMinimumWidth);
-        // Every sample is a point: a thin pen keeps a dense waveform legible and
-        // its repaint within a frame (the theme's pen is 2 px).
+        // A thin pen keeps a dense waveform legible (the theme's pen is 2 px).
         QPen pen = waveformSeries->pen();
         pen.setWidthF(kWaveformPenWidth);
         waveformSeries->setPen(pen);
     }
-    if (!waveformChartView)
+    if (!waveformChartView) {
         waveformChartView = newChartView(waveformChart, gridLayoutCharts, kWaveformCell);
+        connect(waveformChart, SIGNAL(plotAreaChanged(QRectF)), this,
+                SLOT(waveformChart_plotAreaChanged(QRectF)));
+    }
 }
 
 void MainWindow::createSpectrumChart()
@@ -121,8 +125,11 @@ void MainWindow::createSpectrumChart()
         spectrumChart =
                 newChart(spectrumSeries, spectrumAxisX, spectrumAxisY, tr("Amplitude Spectrum"),
                          chartTitleFont, kSignalChartMinimumWidth);
-    if (!spectrumChartView)
+    if (!spectrumChartView) {
         spectrumChartView = newChartView(spectrumChart, gridLayoutCharts, kSpectrumCell);
+        connect(spectrumChart, SIGNAL(plotAreaChanged(QRectF)), this,
+                SLOT(spectrumChart_plotAreaChanged(QRectF)));
+    }
 }
 
 void MainWindow::createTrendChart()
@@ -151,34 +158,84 @@ void MainWindow::createTrendChart()
         trendChartView = newChartView(trendChart, gridLayoutCharts, kTrendCell);
 }
 
-// Qt Charts recomputes a series' whole geometry (path and hit shape) at every
-// axis range change, so the old points are cleared before the ranges move and
-// the new list is laid out once, by the replace call.
+namespace {
+// The device pixel columns of a chart's plot area for its x axis's range.
+PlotColumns plotColumns(const QChartView *view, const QValueAxis *axisX)
+{
+    const QRectF area = view->chart()->plotArea();
+    const double ratio = view->devicePixelRatioF();
+    return { area.left() * ratio, area.width() * ratio, axisX->min(), axisX->max() };
+}
+} // namespace
+
+// A redraw lays the series out once: Qt Charts recomputes a series' whole
+// geometry (path and hit shape) at every axis range change and every replace,
+// so the old points go first, then the axes take their new ranges, the chart's
+// layout settles the plot area for the new axis labels at once, and the
+// points that plot area can show arrive in one replace call.
 void MainWindow::plotWaveform()
 {
     adjustPlotLength();
     const SessionParameters &p = parameters;
     waveformSeries->clear();
     // A token without samples shows nothing and keeps the last ranges.
-    if (fillWaveformPoints(waveformTime, signal, p.nSamplesToPlot, waveformPoints) > 0) {
+    if (std::min({ p.nSamplesToPlot, waveformTime.size(), signal.size() }) > 0) {
         const double spanMs = p.nSamplesToPlot / p.fs * 1000;
         if (std::isfinite(spanMs))
             waveformAxisX->setRange(0, spanMs);
         if (valueRange(signal, waveformRange))
             waveformAxisY->setRange(waveformRange[0], waveformRange[1]);
     }
+    if (QGraphicsLayout *layout = waveformChart->layout())
+        layout->activate();
+    fillWaveformSeries();
+}
+
+// Per pixel column, the samples' lowest and highest value (every sample when
+// there are fewer than two per column): the picture of a line through every
+// sample, from at most four points per column.
+void MainWindow::fillWaveformSeries()
+{
+    waveformColumns = plotColumns(waveformChartView, waveformAxisX);
+    minMaxEnvelope(waveformTime, signal, parameters.nSamplesToPlot, waveformColumns,
+                   waveformPoints);
     waveformSeries->replace(waveformPoints);
+}
+
+// A resized view has other pixel columns. Replacing the points moves no axis,
+// so it changes no plot area and does not call this again.
+void MainWindow::waveformChart_plotAreaChanged(const QRectF &)
+{
+    if (waveformSeries->count() > 0
+        && plotColumns(waveformChartView, waveformAxisX) != waveformColumns)
+        fillWaveformSeries();
 }
 
 void MainWindow::plotSpectrum()
 {
-    fillSpectrumPoints(spectrumFrequencies, spectrumAmplitudes, parameters.nFreqBinsToPlot,
-                       spectrumPoints);
     spectrumSeries->clear();
     // All bins count, also those above the plotted band; no bins keep the last range.
     if (valueRange(spectrumAmplitudes, spectrumRange))
         spectrumAxisY->setRange(spectrumRange[0], spectrumRange[1]);
+    if (QGraphicsLayout *layout = spectrumChart->layout())
+        layout->activate();
+    fillSpectrumSeries();
+}
+
+// The same for the bins up to upperFrequencyToPlot.
+void MainWindow::fillSpectrumSeries()
+{
+    spectrumColumns = plotColumns(spectrumChartView, spectrumAxisX);
+    minMaxEnvelope(spectrumFrequencies, spectrumAmplitudes, parameters.nFreqBinsToPlot,
+                   spectrumColumns, spectrumPoints);
     spectrumSeries->replace(spectrumPoints);
+}
+
+void MainWindow::spectrumChart_plotAreaChanged(const QRectF &)
+{
+    if (spectrumSeries->count() > 0
+        && plotColumns(spectrumChartView, spectrumAxisX) != spectrumColumns)
+        fillSpectrumSeries();
 }
 
 void MainWindow::plotTrend()

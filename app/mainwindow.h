@@ -1,6 +1,7 @@
 #ifndef MAINWINDOW_H
 #define MAINWINDOW_H
 
+#include "analysis/chartdata.h"
 #include "app/sessionparameters.h"
 #include "sound/wavfile.h"
 #include "trial/sessionjournal.h"
@@ -12,6 +13,7 @@
 #include <QFont>
 #include <QMainWindow>
 #include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <QVector>
 #include <QtCharts/QChartGlobal>
@@ -265,6 +267,13 @@ public:
     void plotWaveform();
     void plotSpectrum();
     void plotTrend();
+    // The waveform's and the spectrum's points for the pixel columns their
+    // plot areas have now (analysis/chartdata.h), and the columns they were
+    // computed for.
+    void fillWaveformSeries();
+    void fillSpectrumSeries();
+    PlotColumns waveformColumns;
+    PlotColumns spectrumColumns;
 
 signals:
     void soundPlaying(int index);
@@ -292,6 +301,8 @@ public slots:
     void checkBoxFeedBack_stateChanged(int);
     void checkBoxAutoPlay_stateChanged(int);
     void refreshMainWindow();
+    void waveformChart_plotAreaChanged(const QRectF &plotArea);
+    void spectrumChart_plotAreaChanged(const QRectF &plotArea);
 };
 
 #endif // MAINWINDOW_H
