@@ -201,8 +201,8 @@ void timeLongestBlock(TimedApplication &app, MainWindow &w, const QVector<double
         }
     }
     std::printf("  %-29s %10.3f %10.3f  (max; %d of %d redraws repainted both views)\n",
-                "longest GUI block", median(blocks), *std::max_element(blocks.begin(), blocks.end()),
-                repainted, repetitions);
+                "longest GUI block", median(blocks),
+                *std::max_element(blocks.begin(), blocks.end()), repainted, repetitions);
 }
 
 void timeToken(TimedApplication &app, MainWindow &w, double seconds, int repetitions)

@@ -88,7 +88,11 @@ QString columnsBeyond(const QVector<QPair<int, int>> &a, const QVector<QPair<int
         }
         if (a[x].first < top - 1 || a[x].second > bottom + 1)
             beyond << QString("%1 (%2..%3, beside %4..%5)")
-                              .arg(x).arg(a[x].first).arg(a[x].second).arg(top).arg(bottom);
+                              .arg(x)
+                              .arg(a[x].first)
+                              .arg(a[x].second)
+                              .arg(top)
+                              .arg(bottom);
     }
     return beyond.join(", ");
 }
@@ -150,8 +154,8 @@ private slots:
         w.resize(kSizes[size]);
         const auto columnsNow = [](QChart *chart) {
             const auto *axisX = static_cast<QValueAxis *>(chart->axes(Qt::Horizontal).first());
-            return PlotColumns{ chart->plotArea().left(), chart->plotArea().width(),
-                                axisX->min(), axisX->max() };
+            return PlotColumns { chart->plotArea().left(), chart->plotArea().width(), axisX->min(),
+                                 axisX->max() };
         };
         QTRY_VERIFY(w.waveformChartView->width() > kSizes[size].width() / 2
                     && w.waveformColumns == columnsNow(w.waveformChart)
@@ -170,10 +174,10 @@ private slots:
             const QRectF area = view->chart()->plotArea();
             // Every point below two per column, else at most four per column.
             const int columns = std::ceil(area.width()) + 3;
-            QVERIFY2(series->count() == every.size()
-                             || (every.size() >= 2 * area.width()
-                                 && series->count() <= 4 * columns),
-                     qPrintable(QString("%1 points of %2").arg(series->count()).arg(every.size())));
+            QVERIFY2(
+                    series->count() == every.size()
+                            || (every.size() >= 2 * area.width() && series->count() <= 4 * columns),
+                    qPrintable(QString("%1 points of %2").arg(series->count()).arg(every.size())));
             // Replacing points moves no axis, so the plot area stays and nothing recomputes.
             QSignalSpy plotAreaChanges(view->chart(), SIGNAL(plotAreaChanged(QRectF)));
             const QImage few = view->grab().toImage();
