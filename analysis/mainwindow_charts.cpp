@@ -240,7 +240,7 @@ void MainWindow::spectrumChart_plotAreaChanged(const QRectF &)
 
 void MainWindow::plotTrend()
 {
-    if (trialIndex == 0 && nTokens > 0) {
+    if (trials.nextTrial() == 0 && nTokens > 0) {
         resetTrend(nTokens, trendX, trendY, trendPoints);
         trendAxisX->setRange(1, nTokens);
         trendAxisX->setLabelFormat(QStringLiteral("%g"));

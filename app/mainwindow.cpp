@@ -322,7 +322,7 @@ void MainWindow::refreshMainWindow()
     // Closed in the middle of a session: no sound may follow once the
     // listener's window is gone, and the answers given so far are offered for
     // saving. Closed before "I am ready": the output opened at "Go" closes.
-    const bool interrupted = sessionRunning;
+    const bool interrupted = trials.isRunning();
     if (interrupted)
         stopSession();
     else

@@ -6,6 +6,7 @@
 #include "sound/wavfile.h"
 #include "trial/sessionjournal.h"
 #include "trial/soundoutput.h"
+#include "trial/trialsequence.h"
 #include "trial/trialtiming.h"
 
 #include <QAudioFormat>
@@ -141,9 +142,10 @@ public:
     qint64 reactionTimeMs() const;
     int nPlaysPerTrial = 0;
     int nPlays = 0;
-    QVector<int> stimOrder;
+    // The session's trials: their order, the one armed and waiting for its
+    // answer, the answers given and whether the session runs.
+    TrialSequence trials;
     QString currentWavFile;
-    int trialIndex = 0;
     int currentTokenIndex = 0;
     int nTimesSession = 0;
     int nTokens = 0;
@@ -186,7 +188,7 @@ public:
     void selectWavFolder();
     void createEntries();
     void createStimOrder();
-    // Loads the token of trial trialIndex into signal. False when the file
+    // Loads the token of the next trial into signal. False when the file
     // could not be read: signal then holds no stale samples of another token.
     bool loadCurrentToken();
     QString loadProblem; // why the last loadCurrentToken failed
@@ -205,7 +207,7 @@ public:
     QString askForRecordsFile();
     // Writes the four result files beside path; the number that failed.
     int writeResultFiles(const QString &path);
-    // Loads, shows and arms the token of trial trialIndex; a token that cannot
+    // Loads, shows and arms the token of the next trial; a token that cannot
     // be read stops the session instead.
     void advanceToNextTrial(bool readControls);
     // Ends a running session early: no pending sound, no playing sound.
@@ -232,8 +234,6 @@ public:
     void offerAnswersSoFar();
     QTimer *playbackTimer = nullptr; // child of this window; precise single shot
     QElapsedTimer answerClock; // since the answer that arms the next sound
-    bool sessionRunning = false; // from "I am ready" until finished or stopped
-    int answersGiven = 0;
 
     // --- Timing of the trials (trial/mainwindow_timing.cpp) ---
     // Each trial's due time and its sound's start and end at the device, for

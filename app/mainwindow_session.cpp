@@ -59,12 +59,11 @@ void MainWindow::prepareSession()
     auto discardSession = [this, &p]() {
         p.tokens.clear();
         p.entries.clear();
-        stimOrder.clear();
+        trials.prepare({});
         nTokens = 0;
     };
     discardSession();
     currentWavFile.clear();
-    trialIndex = 0;
     currentTokenIndex = 0;
     p.sesTypeIndex = comboBoxSesType->currentIndex();
     readParameters();
@@ -128,7 +127,7 @@ void MainWindow::displayWavFileInfo()
 void MainWindow::displayStatus()
 {
     statusText = parameters.sesTypeNames.value(comboBoxSesType->currentIndex()) + QLatin1Char(' ')
-            + QString::number(trialIndex + 1) + QLatin1Char('/')
-            + QString::number(stimOrder.size());
+            + QString::number(trials.nextTrial() + 1) + QLatin1Char('/')
+            + QString::number(trials.size());
     lineEditStatus->setText(statusText);
 }

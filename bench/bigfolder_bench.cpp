@@ -138,7 +138,7 @@ int main(int argc, char *argv[])
             heartbeat.start(1);
             w.trendPoints[k].setY(1);
             w.trendY[k] = 1;
-            w.trialIndex = k + 1;
+            w.trials.arm();
             w.plotTrend();
             QTest::qWait(20);
             heartbeat.stop();
@@ -150,7 +150,7 @@ int main(int argc, char *argv[])
         totals.append(clickMs);
         std::printf("window run %d: Practice click %.1f ms in all (folder dialog included), "
                     "longest GUI-thread block %.1f ms, %d trials\n",
-                    run, clickMs, longestGap, w.stimOrder.size());
+                    run, clickMs, longestGap, w.trials.size());
     }
     std::sort(blocks.begin(), blocks.end());
     std::sort(totals.begin(), totals.end());

@@ -232,10 +232,10 @@ int main(int argc, char *argv[])
     w.show();
     QApplication::processEvents();
     w.nTokens = kTrendFiles;
-    w.trialIndex = 0;
+    w.trials.prepare(QVector<int>(kTrendFiles, 0));
     w.setCurrentSamples(noisyTone(12000, 440, 1));
     w.plotTrend(); // a prepared session of kTrendFiles files
-    w.trialIndex = 1;
+    w.trials.arm(); // a trial has run: the trend keeps its counts
     std::printf("Main window %dx%d; chart views %dx%d, %dx%d, %dx%d\n", w.width(), w.height(),
                 w.waveformChartView->width(), w.waveformChartView->height(),
                 w.spectrumChartView->width(), w.spectrumChartView->height(),

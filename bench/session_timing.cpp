@@ -417,7 +417,7 @@ int main(int argc, char *argv[])
     sessiondriver::DialogPilot pilot;
     pilot.chooseFolder(folder);
     w.pushButtonPractice->click();
-    const int nTrials = w.stimOrder.size();
+    const int nTrials = w.trials.size();
     if (nTrials != kTokens * repetitions) {
         std::fprintf(stderr, "session preparation failed\n");
         stopCapture();

@@ -116,7 +116,7 @@ int run(int repetitions)
         w.checkBoxFeedBack->setChecked(false);
         pilot.chooseFolder(folder);
         w.pushButtonPractice->click();
-        if (!pilot.clean() || w.stimOrder.size() != trials) {
+        if (!pilot.clean() || w.trials.size() != trials) {
             std::fprintf(stderr, "preparation failed: %s\n", pilot.errors().constData());
             return 1;
         }

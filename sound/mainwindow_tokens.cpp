@@ -52,7 +52,7 @@ void MainWindow::createEntries()
 
 void MainWindow::createStimOrder()
 {
-    stimOrder = makeTrialOrder(nTokens, nTimesSession, clockSeed());
+    trials.prepare(makeTrialOrder(nTokens, nTimesSession, clockSeed()));
 }
 
 bool MainWindow::loadCurrentToken()
@@ -64,18 +64,19 @@ bool MainWindow::loadCurrentToken()
         parameters.nSamples = 0;
         return false;
     };
-    if (trialIndex < 0 || trialIndex >= stimOrder.size())
+    const int trial = trials.nextTrial();
+    if (trials.nextToken() < 0)
         return noToken();
-    currentTokenIndex = stimOrder[trialIndex];
+    currentTokenIndex = trials.nextToken();
     if (currentTokenIndex < 0 || currentTokenIndex >= p.tokens.size())
         return noToken();
 
     const TokenRecord &token = p.tokens[currentTokenIndex];
     p.wavFilePath = token.folder;
     p.wavFileName = token.fileName;
-    if (trialIndex < p.entries.size()) {
-        p.entries[trialIndex].folder = token.folder;
-        p.entries[trialIndex].fileName = token.fileName;
+    if (trial < p.entries.size()) {
+        p.entries[trial].folder = token.folder;
+        p.entries[trial].fileName = token.fileName;
     }
     currentWavFile = p.wavFilePath + QLatin1Char('/') + p.wavFileName;
 

@@ -72,7 +72,7 @@ void MainWindow::scheduleFirstSound()
     // normally plays long before "I am ready"; a server can take a while to
     // start a new stream, though (PulseAudio's null sink first sleeps out its
     // current block, up to 2 s).
-    if (!sessionRunning)
+    if (!trials.isRunning())
         return;
     if (!soundOutput)
         startSessionOutput();

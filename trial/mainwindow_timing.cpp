@@ -14,7 +14,7 @@ void MainWindow::noteSoundStarted(qint64 onsetNs)
     if (nPlays != 1)
         return;
     TrialTiming t;
-    t.trial = trialIndex; // schedulePlayback has counted this trial already
+    t.trial = trials.nextTrial(); // counted from 1: the trial just armed
     t.fileName = parameters.wavFileName;
     t.dueNs = soundDueNs - trialsStartNs;
     dropoutsAtSoundStart = -1;

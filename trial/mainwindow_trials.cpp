@@ -27,8 +27,7 @@ void MainWindow::updateMainwindow(int response)
         trialsStartNs = monotonicNowNs();
         trialTimings.clear();
         readParameters();
-        sessionRunning = true;
-        answersGiven = 0;
+        trials.start();
         startJournal();
         emit deliverWavFileName(p.wavFileName);
         qDebug().noquote() << p.wavFileName;
@@ -38,14 +37,14 @@ void MainWindow::updateMainwindow(int response)
     case ResponseStranger: {
         const double reactionTime = double(reactionTimeMs());
         qDebug("response: %d", response);
-        const int entryIndex = trialIndex - 1;
-        if (!sessionRunning || entryIndex < 0 || entryIndex >= p.entries.size()
-            || currentTokenIndex < 0 || currentTokenIndex >= p.tokens.size())
+        const int entryIndex = trials.waitingTrial();
+        if (entryIndex < 0 || entryIndex >= p.entries.size() || currentTokenIndex < 0
+            || currentTokenIndex >= p.tokens.size())
             return; // no trial is waiting for an answer
         TokenRecord &token = p.tokens[currentTokenIndex];
         scoreAnswer(p.entries[entryIndex], token, response == ResponseMother, reactionTime,
                     p.wavFileName, p.subCode);
-        ++answersGiven;
+        trials.recordAnswer();
         // On disk before the next sound: the sound is due a fixed interval
         // after the answer (answerClock), whatever this write takes.
         journalAnswer(entryIndex);
@@ -57,7 +56,7 @@ void MainWindow::updateMainwindow(int response)
                 trendPoints[currentTokenIndex].setY(count);
         }
         plotTrend();
-        if (trialIndex >= stimOrder.size()) {
+        if (trials.allArmed()) {
             finishSession();
             return;
         }
@@ -67,9 +66,9 @@ void MainWindow::updateMainwindow(int response)
         return;
     }
     case ResponseNext:
-        if (!sessionRunning)
+        if (!trials.isRunning())
             return;
-        if (trialIndex >= stimOrder.size()) {
+        if (trials.allArmed()) {
             finishSession();
             return;
         }
@@ -104,7 +103,7 @@ void MainWindow::advanceToNextTrial(bool readControls)
 
 void MainWindow::schedulePlayback()
 {
-    if (trialIndex < stimOrder.size()) {
+    if (!trials.allArmed()) {
         if (!playbackTimer) {
             playbackTimer = new QTimer(this);
             playbackTimer->setSingleShot(true);
@@ -118,12 +117,12 @@ void MainWindow::schedulePlayback()
         playbackTimer->start(int(qMax<qint64>(0, remainingMs)));
         queueSound(monotonicNowNs() + delayNs - spentNs);
     }
-    ++trialIndex;
+    trials.arm();
 }
 
 void MainWindow::finishSession()
 {
-    sessionRunning = false;
+    trials.stop();
     releasePlaybackObjects(); // the last sound is over
     computeTokenAverages();
     // No step of the session computes a threshold: the record's own (0) goes out.
@@ -135,7 +134,7 @@ void MainWindow::finishSession()
 
 void MainWindow::stopSession()
 {
-    sessionRunning = false;
+    trials.stop();
     if (playbackTimer)
         playbackTimer->stop();
     if (outputWaitTimer)
@@ -154,7 +153,7 @@ void MainWindow::abortSession(const QString &reason)
 
 void MainWindow::offerAnswersSoFar()
 {
-    if (answersGiven <= 0 || !parameters.saveData) {
+    if (trials.answersGiven() <= 0 || !parameters.saveData) {
         endJournal(true); // nothing to save
         return;
     }
@@ -162,11 +161,11 @@ void MainWindow::offerAnswersSoFar()
             QMessageBox::question(this, QStringLiteral("Question"),
                                   tr("The session ended after %1 of %2 trials.\n"
                                      "Do you want to save the answers given so far?")
-                                          .arg(answersGiven)
-                                          .arg(stimOrder.size()),
+                                          .arg(trials.answersGiven())
+                                          .arg(trials.size()),
                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    const int answered = answersGiven;
-    answersGiven = 0; // offered once
+    const int answered = trials.answersGiven();
+    trials.forgetAnswers(); // offered once
     if (answer != QMessageBox::Yes) {
         endJournal(true); // discarded on purpose
         return;

@@ -154,8 +154,8 @@ private slots:
         prepareAndStart(folder);
         if (QTest::currentTestFailed())
             return;
-        const QString second = w->parameters.tokens[w->stimOrder[1]].fileName;
-        const QString first = w->parameters.tokens[w->stimOrder[0]].fileName;
+        const QString second = w->parameters.tokens[w->trials.order()[1]].fileName;
+        const QString first = w->parameters.tokens[w->trials.order()[0]].fileName;
         QVERIFY(putUtf8(folder + '/' + second, bytes));
         const QString out =
                 workDir.filePath(QString("changed %1.txt").arg(QTest::currentDataTag()));

@@ -62,7 +62,7 @@ int runChild(int argc, char *argv[], const QString &tokenFolder)
     QObject::connect(&answering, &QTimer::timeout, [&] {
         if (!sw->isEnabled() || !sw->pushButtonChoice2->isEnabled())
             return;
-        const int entryIndex = w.trialIndex - 1;
+        const int entryIndex = w.trials.waitingTrial();
         (answered++ % 3 != 1 ? sw->pushButtonChoice2 : sw->pushButtonChoice4)->click();
         const TrialEntry &e = w.parameters.entries[entryIndex];
         std::printf("%s\t%s\t%.17g\n", qPrintable(e.fileName), qPrintable(e.resp), e.rt);

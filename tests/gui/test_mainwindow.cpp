@@ -54,7 +54,7 @@ class TestMainWindow : public QObject
         w->lineEditNTimes->setText(nTimes);
         w->pushButtonPractice->click();
         QVERIFY2(pilot->clean(), pilot->errors());
-        QCOMPARE(QVector<int>({ w->nTokens, w->stimOrder.size(), w->parameters.entries.size() }),
+        QCOMPARE(QVector<int>({ w->nTokens, w->trials.size(), w->parameters.entries.size() }),
                  QVector<int>({ nTokens, trials, trials }));
         QCOMPARE(w->pushButtonGo->isEnabled(), trials > 0);
         QCOMPARE(w->lineEditFs->text(), QString::number(fs));
@@ -194,7 +194,8 @@ private slots:
         QCOMPARE(rangeOf(w->trendAxisX), QPointF(1, 3));
         QCOMPARE(rangeOf(w->trendAxisY), QPointF(0, 4));
         // The trial loop's side of six "Mother" answers, then the redraw: the axis grows past 4.
-        w->trialIndex = 5;
+        w->trials.prepare({ 0, 1, 2 });
+        w->trials.arm(); // a trial has run
         w->trendY[1] = 6;
         w->trendPoints[1].setY(6);
         w->plotTrend();
@@ -202,7 +203,7 @@ private slots:
         QCOMPARE(w->trendSeries->at(1), QPointF(2, 6));
         // A new session of one file starts from zero.
         w->nTokens = 1;
-        w->trialIndex = 0;
+        w->trials.prepare({ 0 });
         w->plotTrend();
         QCOMPARE(w->trendSeries->pointsVector(), QVector<QPointF> { QPointF(1, 0) });
         QCOMPARE(rangeOf(w->trendAxisX), QPointF(1, 1));
@@ -218,7 +219,7 @@ private slots:
         practice("2", 3, 6);
         QVERIFY(!w->pushButtonExperiment->isEnabled());
         QCOMPARE(w->lineEditWavFilePath->text(), folder48);
-        const QString first = w->parameters.tokens[w->stimOrder[0]].fileName;
+        const QString first = w->parameters.tokens[w->trials.order()[0]].fileName;
         QCOMPARE(w->lineEditWavFileName->text(), first);
         QCOMPARE(w->parameters.entries[0].fileName, first);
         QCOMPARE(w->signal.size(), first == "b.wav" ? 9600 : first == "c.wav" ? 2400 : 4800);

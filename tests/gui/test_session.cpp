@@ -92,7 +92,7 @@ class TestSession : public QObject
             answeredMother << (k % 3 != 1);
             chosen = answeredMother.last() ? sw->pushButtonChoice2 : sw->pushButtonChoice4;
             chosen->click();
-            if (k + 1 == w->stimOrder.size())
+            if (k + 1 == w->trials.size())
                 return; // the session ends with this answer
             const bool right = isRightAnswer(answeredMother.last(), answeredFiles.last(), "SUB001");
             QCOMPARE(chosen->styleSheet().contains(right ? "(correct.png)" : "(incorrect.png)"),
@@ -228,9 +228,9 @@ private slots:
         QSignalSpy plays(w, SIGNAL(soundPlaying(int)));
         STEP(start());
         pilot->saveAs(out + name + ".txt");
-        STEP(answerTrials(w->stimOrder.size(), feedBack, autoPlay));
+        STEP(answerTrials(w->trials.size(), feedBack, autoPlay));
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
-        QCOMPARE(plays.size(), 2 * w->stimOrder.size()); // each sound started and ended
+        QCOMPARE(plays.size(), 2 * w->trials.size()); // each sound started and ended
         SubjectWindow *sw = w->subjectWindow;
         QVERIFY(sw->pushButtonDone->isVisible() && sw->isEnabled()
                 && !sw->pushButtonNext->isVisible());
@@ -363,7 +363,7 @@ private slots:
         pilot->saveAs(out + "vanishing.txt");
         STEP(answerTrials(1));
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
-        QVERIFY2(pilot->boxTexts[0].contains(kTokens[w->stimOrder[1]]),
+        QVERIFY2(pilot->boxTexts[0].contains(kTokens[w->trials.order()[1]]),
                  qPrintable(pilot->boxTexts[0]));
         QVERIFY(w->subjectWindow->pushButtonDone->isVisible());
         QTest::qWait(1500);
