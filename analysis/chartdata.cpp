@@ -15,15 +15,12 @@ const double kDenseFold = 2.0;
 // Half-pixel bins: a dense column takes in the one on either side.
 const int kBinsPerColumn = 2;
 
-// What a stretch of consecutive points covers: its lowest and highest value
-// (the first point to reach each), its first and last point, and its path
-// length along y.
+// What a stretch of consecutive points covers: its lowest and highest value,
+// its first and last point, and its path length along y.
 struct Stretch
 {
     int first = -1;
     int last = -1;
-    int iLow = -1;
-    int iHigh = -1;
     double low = 0;
     double high = 0;
     double path = 0;
@@ -40,14 +37,16 @@ struct Stretch
         }
         path += std::abs(y[next.first] - y[last]) + next.path;
         last = next.last;
-        if (next.low < low) {
+        if (next.low < low)
             low = next.low;
-            iLow = next.iLow;
-        }
-        if (next.high > high) {
+        if (next.high > high)
             high = next.high;
-            iHigh = next.iHigh;
-        }
+    }
+    // The first point with the value (the first point if a NaN hides it).
+    int firstWith(const double *y, double value) const
+    {
+        const int i = static_cast<int>(std::find(y + first, y + last + 1, value) - y);
+        return i <= last ? i : first;
     }
 };
 
@@ -78,13 +77,6 @@ Stretch stretchOf(const double *y, int begin, int end)
     s.low = std::min({ low[0], low[1], low[2], low[3] });
     s.high = std::max({ high[0], high[1], high[2], high[3] });
     s.path = path[0] + path[1] + path[2] + path[3];
-    // The first point with each extreme (the first point if a NaN hides it).
-    const auto firstWith = [&](double value) {
-        const int i = static_cast<int>(std::find(y + begin, y + end, value) - y);
-        return i < end ? i : begin;
-    };
-    s.iLow = firstWith(s.low);
-    s.iHigh = firstWith(s.high);
     return s;
 }
 } // namespace
@@ -167,8 +159,10 @@ int minMaxEnvelope(const QVector<double> &x, const QVector<double> &y, int n,
         if (column.isEmpty())
             continue;
         if (!column.isDense()) {
-            const int first = std::min(column.iLow, column.iHigh);
-            const int second = std::max(column.iLow, column.iHigh);
+            const int iLow = column.firstWith(ys, column.low);
+            const int iHigh = column.firstWith(ys, column.high);
+            const int first = std::min(iLow, iHigh);
+            const int second = std::max(iLow, iHigh);
             points.append(QPointF(xs[first], ys[first]));
             if (second != first)
                 points.append(QPointF(xs[second], ys[second]));

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "analysis/spectrum.h"
+#include "sound/tokenfolder.h"
 
 #include <QDebug>
 
@@ -16,6 +17,11 @@ void MainWindow::applySpectrumSizing()
 
 void MainWindow::computeSpectrum()
 {
+    // The worker's spectrum of this very token, when the trial before asked for it.
+    if (parameters.nSamples == signal.size()
+        && spectrumAhead.take(signal, nFFT, parameters.fs, spectrumFrequencies, spectrumAmplitudes,
+                              freqResolution))
+        return;
     const SpectrumResult result =
             computeAmplitudeSpectrum(signal, parameters.nSamples, nFFT, parameters.fs,
                                      spectrumFrequencies, spectrumAmplitudes);
@@ -24,4 +30,23 @@ void MainWindow::computeSpectrum()
         return;
     }
     freqResolution = result.freqResolution;
+}
+
+void MainWindow::prepareNextSpectrum()
+{
+    const int token = trials.nextToken();
+    if (token < 0 || token >= parameters.tokens.size()) {
+        spectrumAhead.drop();
+        return;
+    }
+    const QString path =
+            parameters.tokens[token].folder + QLatin1Char('/') + parameters.tokens[token].fileName;
+    spectrumAhead.prepare(
+            [path] {
+                WavFile wav;
+                if (!wav.readWavFile(path.toUtf8().constData()) || !tokenProblem(wav).isEmpty())
+                    return QVector<double>();
+                return tokenSamples(wav);
+            },
+            parameters.fs);
 }

@@ -2,6 +2,7 @@
 #define MAINWINDOW_H
 
 #include "analysis/chartdata.h"
+#include "analysis/spectrumahead.h"
 #include "app/sessionparameters.h"
 #include "sound/wavfile.h"
 #include "trial/sessionjournal.h"
@@ -261,6 +262,10 @@ public:
     // --- Spectrum and charts (analysis/) ---
     void applySpectrumSizing();
     void computeSpectrum();
+    // Has the worker compute the spectrum of the next trial's token while
+    // this trial runs; computeSpectrum takes it when it fits the token.
+    void prepareNextSpectrum();
+    SpectrumAhead spectrumAhead;
     void createWaveformChart();
     void createSpectrumChart();
     void createTrendChart();

@@ -5,10 +5,15 @@
 //    plotTrend, then the event loop until it is idle, which lays out the
 //    charts and repaints the window (the paint time of each chart view is
 //    shown beneath it). "whole trial display" is the sum of the five steps.
+//    As in a session, the worker has computed the token's spectrum during the
+//    trial before, so computeSpectrum takes it; the time of the worker's
+//    computation and of computeSpectrum on the GUI thread without it (the
+//    first token of a session) are shown apart.
 // 2. The longest single block of the GUI thread during a trial's redraw, as
 //    the session runs it: one posted event does what token loading and the
 //    trial loop do (setCurrentSamples, plotWaveform, computeSpectrum,
-//    plotSpectrum, plotTrend), then the event loop runs until the chart views
+//    plotSpectrum, plotTrend; the spectrum computed ahead as above), then
+//    the event loop runs until the chart views
 //    have repainted. Every event the application delivers is timed; the
 //    longest is that trial's block (the platform audio output and every timer
 //    wait at most that long). Reading the token's file is not included.
@@ -108,9 +113,20 @@ void countTrendAnswer(MainWindow &w, int r)
     w.trendPoints[r % kTrendFiles].setY(w.trendY[r % kTrendFiles]);
 }
 
+// What the trial before does for this one: the worker computes its spectrum.
+double computeAhead(MainWindow &w, const QVector<double> &token)
+{
+    QElapsedTimer clock;
+    clock.start();
+    w.spectrumAhead.prepare([token] { return token; }, kFs);
+    w.spectrumAhead.waitForWorker();
+    return clock.nsecsElapsed() / 1e6;
+}
+
 void timeSteps(TimedApplication &app, MainWindow &w, const QVector<double> (&tokens)[2],
                int repetitions)
 {
+    const size_t kPaintSteps = 5; // the paint rows follow the steps in the total
     const std::pair<const char *, QWidget *> views[] = {
         { "  paint waveform view", w.waveformChartView->viewport() },
         { "  paint spectrum view", w.spectrumChartView->viewport() },
@@ -123,14 +139,26 @@ void timeSteps(TimedApplication &app, MainWindow &w, const QVector<double> (&tok
         { "plotTrend", [&w] { w.plotTrend(); }, {}, true },
         { "event loop: layout, repaint", [] { QApplication::processEvents(); }, {}, true },
     };
+    std::vector<double> aheadMs;
     for (const auto &view : views) {
         app.paintMs[view.second] = 0;
         steps.push_back({ view.first, [] {}, {}, false });
     }
+    // Last, so that its memory traffic does not reach the steps above.
+    steps.push_back({ "computeSpectrum, not ahead",
+                      [&w] {
+                          w.spectrumAhead.drop();
+                          w.computeSpectrum();
+                      },
+                      {},
+                      false });
     std::vector<double> totals;
     int repainted = 0;
     QElapsedTimer clock;
     for (int r = 0; r < repetitions + 1; ++r) {
+        const double ahead = computeAhead(w, tokens[r % 2]);
+        if (r > 0)
+            aheadMs.push_back(ahead);
         w.setCurrentSamples(tokens[r % 2]);
         countTrendAnswer(w, r);
         for (const auto &view : views) {
@@ -151,7 +179,7 @@ void timeSteps(TimedApplication &app, MainWindow &w, const QVector<double> (&tok
             continue;
         bool all = true;
         for (size_t v = 0; v < std::size(views); ++v) {
-            steps[steps.size() - std::size(views) + v].ms.back() = app.paintMs[views[v].second];
+            steps[kPaintSteps + v].ms.back() = app.paintMs[views[v].second];
             all = all && app.paints[views[v].second] > 0;
         }
         totals.push_back(total);
@@ -164,6 +192,9 @@ void timeSteps(TimedApplication &app, MainWindow &w, const QVector<double> (&tok
     std::printf("  %-29s %10.3f %10.3f  (%d of %d rounds repainted every view)\n",
                 "whole trial display", median(totals),
                 *std::min_element(totals.begin(), totals.end()), repainted, repetitions);
+    std::printf("  %-29s %10.3f %10.3f  (worker thread, during the trial before)\n",
+                "spectrum computed ahead", median(aheadMs),
+                *std::min_element(aheadMs.begin(), aheadMs.end()));
 }
 
 void timeLongestBlock(TimedApplication &app, MainWindow &w, const QVector<double> (&tokens)[2],
@@ -177,6 +208,7 @@ void timeLongestBlock(TimedApplication &app, MainWindow &w, const QVector<double
     int repainted = 0;
     for (int r = 0; r < repetitions + 1; ++r) {
         QApplication::processEvents();
+        computeAhead(w, tokens[r % 2]);
         const int paintsBefore = leastPaints();
         app.longestMs = 0;
         QTimer::singleShot(0, &w, [&w, &tokens, r] {

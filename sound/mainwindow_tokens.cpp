@@ -100,9 +100,7 @@ bool MainWindow::loadCurrentToken()
     const int frames = static_cast<int>(wav.numSamples / wav.numChannels);
     p.soundDuration = static_cast<double>(frames) / wav.samplingRate;
     lineEditSoundDuration->setText(QString::number(p.soundDuration * 1000, 'f', 3));
-    QVector<double> samples = firstChannel(wav, frames);
-    samples.resize(frames);
-    setCurrentSamples(samples);
+    setCurrentSamples(tokenSamples(wav));
     return true;
 }
 

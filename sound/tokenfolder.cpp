@@ -178,3 +178,13 @@ QVector<double> firstChannel(const WavFile &wav, int frames)
         channel[i] = wav.samples[i * step];
     return channel;
 }
+
+QVector<double> tokenSamples(const WavFile &wav)
+{
+    if (wav.numChannels == 0)
+        return {};
+    const int frames = static_cast<int>(wav.numSamples / wav.numChannels);
+    QVector<double> samples = firstChannel(wav, frames);
+    samples.resize(frames);
+    return samples;
+}

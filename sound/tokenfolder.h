@@ -73,4 +73,9 @@ uint32_t clockSeed();
 // frames of them and never more than wav holds; 0 channels give nothing.
 QVector<double> firstChannel(const WavFile &wav, int frames);
 
+// What a trial plays and shows of a token that passed tokenProblem(): the
+// first channel of every frame its header counts, zeros for frames missing
+// from the data.
+QVector<double> tokenSamples(const WavFile &wav);
+
 #endif // TOKENFOLDER_H

@@ -118,6 +118,7 @@ void MainWindow::schedulePlayback()
         queueSound(monotonicNowNs() + delayNs - spentNs);
     }
     trials.arm();
+    prepareNextSpectrum();
 }
 
 void MainWindow::finishSession()
@@ -135,6 +136,7 @@ void MainWindow::finishSession()
 void MainWindow::stopSession()
 {
     trials.stop();
+    spectrumAhead.drop();
     if (playbackTimer)
         playbackTimer->stop();
     if (outputWaitTimer)
