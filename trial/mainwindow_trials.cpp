@@ -48,13 +48,8 @@ void MainWindow::updateMainwindow(int response)
         // On disk before the next sound: the sound is due a fixed interval
         // after the answer (answerClock), whatever this write takes.
         journalAnswer(entryIndex);
-        if (response == ResponseMother) {
-            const double count = token.nMother;
-            if (currentTokenIndex < trendY.size())
-                trendY[currentTokenIndex] = count;
-            if (currentTokenIndex < trendPoints.size())
-                trendPoints[currentTokenIndex].setY(count);
-        }
+        if (response == ResponseMother)
+            setTrendCount(currentTokenIndex, token.nMother);
         plotTrend();
         if (trials.allArmed()) {
             finishSession();

@@ -59,25 +59,27 @@ class TestAwkwardTokens : public QObject
     // Prepares two trials without feedback, quick to play, and starts them.
     void prepareAndStart(const QString &folder)
     {
-        w->lineEditSubCode->setText("SUB001");
-        w->lineEditNTimes->setText("1");
-        w->lineEditSi->setText("50");
-        w->checkBoxFeedBack->setChecked(false);
+        part<QLineEdit>(w, "lineEditSubCode")->setText("SUB001");
+        part<QLineEdit>(w, "lineEditNTimes")->setText("1");
+        part<QLineEdit>(w, "lineEditSi")->setText("50");
+        part<QCheckBox>(w, "checkBoxFeedBack")->setChecked(false);
         pilot->chooseFolder(folder);
-        w->pushButtonPractice->click();
-        QVERIFY2(pilot->clean() && w->pushButtonGo->isEnabled(), pilot->errors());
-        w->pushButtonGo->click();
-        w->subjectWindow->pushButtonIAmReady->click();
+        part<QPushButton>(w, "pushButtonPractice")->click();
+        QVERIFY2(pilot->clean() && part<QPushButton>(w, "pushButtonGo")->isEnabled(),
+                 pilot->errors());
+        part<QPushButton>(w, "pushButtonGo")->click();
+        w->currentSubjectWindow()->pushButtonIAmReady->click();
     }
     void answerMother()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(w->subjectWindow->pushButtonChoice2->isEnabled(), kSoundTimeoutMs);
-        w->subjectWindow->pushButtonChoice2->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w->currentSubjectWindow()->pushButtonChoice2->isEnabled(),
+                                 kSoundTimeoutMs);
+        w->currentSubjectWindow()->pushButtonChoice2->click();
     }
     void closeSubjectWindow()
     {
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
-        w->subjectWindow->close();
+        w->currentSubjectWindow()->close();
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
         QVERIFY(w->isEnabled());
     }
@@ -107,9 +109,9 @@ private slots:
         prepareAndStart(folder);
         if (QTest::currentTestFailed())
             return;
-        QCOMPARE(w->nTokens, 2);
-        QCOMPARE(w->parameters.tokens[0].fileName, names[1]); // "f" before "m"
-        QCOMPARE(w->parameters.tokens[1].fileName, names[0]);
+        QCOMPARE(w->tokenCount(), 2);
+        QCOMPARE(w->sessionParameters().tokens[0].fileName, names[1]); // "f" before "m"
+        QCOMPARE(w->sessionParameters().tokens[1].fileName, names[0]);
         const QString out = workDir.filePath("Ergebnisse é ü") + "/run é.txt";
         pilot->saveAs(out);
         for (int k = 0; k < 2; ++k) {
@@ -154,8 +156,9 @@ private slots:
         prepareAndStart(folder);
         if (QTest::currentTestFailed())
             return;
-        const QString second = w->parameters.tokens[w->trials.order()[1]].fileName;
-        const QString first = w->parameters.tokens[w->trials.order()[0]].fileName;
+        const QString second =
+                w->sessionParameters().tokens[w->trialSequence().order()[1]].fileName;
+        const QString first = w->sessionParameters().tokens[w->trialSequence().order()[0]].fileName;
         QVERIFY(putUtf8(folder + '/' + second, bytes));
         const QString out =
                 workDir.filePath(QString("changed %1.txt").arg(QTest::currentDataTag()));
@@ -167,7 +170,7 @@ private slots:
         QVERIFY2(pilot->boxTexts[0].contains(second) && pilot->boxTexts[0].contains(reason),
                  qPrintable(pilot->boxTexts[0]));
         QVERIFY2(pilot->boxTexts[1].contains("1 of 2"), qPrintable(pilot->boxTexts[1]));
-        QVERIFY(w->subjectWindow->pushButtonDone->isVisible());
+        QVERIFY(w->currentSubjectWindow()->pushButtonDone->isVisible());
         QCOMPARE(soundsOver->count(QVariantList { -1 }), 1); // nothing played in its place
         const QByteArray entries = getUtf8(out.chopped(4) + "_entries.txt");
         QCOMPARE(entries.count('\n'), 1);
