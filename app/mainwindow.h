@@ -116,13 +116,16 @@ public:
     // --- Trial loop, playback, wiring and results (trial/) ---
     void schedulePlayback();
     void finishSession();
-    // True when the results were written, or discarded on purpose; false when
-    // they could not be written and the experimenter gave up.
-    bool saveDataFiles();
+    // Saves session with its trials' timings (the session just run, or one
+    // rebuilt from its journal): true when the results were written, or
+    // discarded on purpose; false when they could not be written and the
+    // experimenter gave up. The folder and names chosen go into session.
+    bool saveDataFiles(SessionParameters &session, const QVector<TrialTiming> &timings);
     // The save dialog until a file is chosen or the results are discarded (empty).
-    QString askForRecordsFile();
+    QString askForRecordsFile(const SessionParameters &session);
     // Writes the four result files beside path; the number that failed.
-    int writeResultFiles(const QString &path);
+    int writeResultFiles(const QString &path, SessionParameters &session,
+                         const QVector<TrialTiming> &timings);
     // Loads, shows and arms the token of the next trial; a token that cannot
     // be read stops the session instead.
     void advanceToNextTrial(bool readControls);

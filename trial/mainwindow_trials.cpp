@@ -124,7 +124,7 @@ void MainWindow::finishSession()
     emit doneDataCollection(parameters.threshold, parameters.reactionTime,
                             parameters.mainParameterIndex);
     if (parameters.saveData)
-        endJournal(saveDataFiles());
+        endJournal(saveDataFiles(parameters, trialTimings));
 }
 
 void MainWindow::stopSession()
@@ -168,5 +168,5 @@ void MainWindow::offerAnswersSoFar()
     // Answers fill the entries in trial order: the first ones are the answered trials.
     parameters.entries.resize(qMin(answered, parameters.entries.size()));
     computeTokenAverages();
-    endJournal(saveDataFiles());
+    endJournal(saveDataFiles(parameters, trialTimings));
 }
