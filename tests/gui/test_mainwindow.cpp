@@ -154,47 +154,62 @@ private slots:
         QCOMPARE(place(screen, { 0, 10 }, 0.5, 0.5), QRect(5, 40, 960, 520)); // off the corner
         QCOMPARE(place(screen, { 300, 200 }, 0.5, 0.5), QRect(300, 200, 960, 520)); // kept
     }
-    // Each token, then an empty one that shows nothing and keeps every range.
+    // The samples, whether the window shows them whole (else 250 ms at most), the
+    // samples plotted (the time axis spans them in ms), the waveform's y range,
+    // the spectrum's bins and the top of its axis (NaN: not checked).
+    void tokenRangesAndPoints_data()
+    {
+        QTest::addColumn<QVector<double>>("samples");
+        QTest::addColumn<bool>("entire");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<QPointF>("y");
+        QTest::addColumn<int>("bins");
+        QTest::addColumn<double>("spectrumTop");
+        QVector<double> whole = tone(24000, 1000, 0.5), cut(24000, 0.0);
+        whole[23999] = 0.75;
+        cut[100] = 0.25;
+        cut[20000] = -0.9; // beyond the plotted part, still in the y range
+        QTest::newRow("500 ms shown whole")
+                << whole << true << 24000 << QPointF(-0.5, 0.75) << 1365 << qQNaN();
+        QTest::newRow("500 ms cut to 250 ms")
+                << cut << false << 12000 << QPointF(-0.9, 0.25) << 1365 << qQNaN();
+        // A strong component above the plotted band still sets the top of the axis.
+        QTest::newRow("6 kHz above the band")
+                << tone(16384, 6000, 0.8) << false << 12000 << QPointF(-0.8, 0.8) << 682 << 0.8;
+        QTest::newRow("silent") << QVector<double>(12000) << true << 12000 << QPointF() << 682
+                                << 0.0;
+        // Shorter than 250 ms: shown whole. No bins: the spectrum keeps its starting range.
+        QTest::newRow("one sample")
+                << QVector<double> { 0.5 } << false << 1 << QPointF(0.5, 0.5) << 0 << 1.0;
+    }
+    // The token, then an empty one that shows nothing and keeps every range.
     void tokenRangesAndPoints()
     {
-        QVector<double> whole = tone(24000, 1000, 0.5), part(24000, 0.0);
-        whole[23999] = 0.75;
-        part[100] = 0.25;
-        part[20000] = -0.9; // beyond the plotted part, still in the y range
-        // Samples, whole or else 250 ms at most, samples plotted (the time axis spans them
-        // in ms), waveform y range, spectrum bins, top of the spectrum axis (NaN: not checked).
-        const std::tuple<QVector<double>, bool, int, QPointF, int, double> cases[] = {
-            { whole, true, 24000, { -0.5, 0.75 }, 1365, qQNaN() },
-            { part, false, 12000, { -0.9, 0.25 }, 1365, qQNaN() },
-            // A strong component above the plotted band still sets the top of the axis.
-            { tone(16384, 6000, 0.8), false, 12000, { -0.8, 0.8 }, 682, 0.8 },
-            { QVector<double>(12000), true, 12000, {}, 682, 0.0 }, // silent
-            // Shorter than 250 ms: shown whole. No bins: the spectrum keeps its starting range.
-            { { 0.5 }, false, 1, { 0.5, 0.5 }, 0, 1.0 },
+        QFETCH(QVector<double>, samples);
+        QFETCH(bool, entire);
+        QFETCH(int, points);
+        QFETCH(QPointF, y);
+        QFETCH(int, bins);
+        QFETCH(double, spectrumTop);
+        w->setAlwaysPlotEntireWaveform(entire);
+        const Chart waveform = chart(w, "waveformChartView");
+        const Chart spectrum = chart(w, "spectrumChartView");
+        // Every sample or bin, or at most four points per pixel column.
+        const auto shown = [](const QLineSeries *series, int all) {
+            const int columns = std::ceil(series->chart()->plotArea().width()) + 3;
+            return series->count() == all || series->count() <= std::min(all, 4 * columns);
         };
-        for (const auto &[samples, entire, points, y, bins, spectrumTop] : cases) {
-            MainWindow window;
-            window.setAlwaysPlotEntireWaveform(entire);
-            for (const QVector<double> &token : { samples, QVector<double>() }) {
-                window.setCurrentSamples(token); // what token loading leaves, then the redraws
-                window.plotWaveform();
-                window.computeSpectrum();
-                window.plotSpectrum();
-                // Every sample or bin, or at most four points per pixel column.
-                const auto shown = [](const QLineSeries *series, int all) {
-                    const int columns = std::ceil(series->chart()->plotArea().width()) + 3;
-                    return series->count() == all || series->count() <= std::min(all, 4 * columns);
-                };
-                const Chart waveform = chart(&window, "waveformChartView");
-                const Chart spectrum = chart(&window, "spectrumChartView");
-                QCOMPARE(waveform.series->count() > 0, !token.isEmpty());
-                QCOMPARE(spectrum.series->count() > 0, !token.isEmpty() && bins > 0);
-                QVERIFY(shown(waveform.series, points) && shown(spectrum.series, bins));
-                QCOMPARE(rangeOf(waveform.axisX), QPointF(0, points / 48.0));
-                QCOMPARE(rangeOf(waveform.axisY), y);
-                QVERIFY(qIsNaN(spectrumTop)
-                        || std::abs(spectrum.axisY->max() - spectrumTop) < 1e-9);
-            }
+        for (const QVector<double> &token : { samples, QVector<double>() }) {
+            w->setCurrentSamples(token); // what token loading leaves, then the redraws
+            w->plotWaveform();
+            w->computeSpectrum();
+            w->plotSpectrum();
+            QCOMPARE(waveform.series->count() > 0, !token.isEmpty());
+            QCOMPARE(spectrum.series->count() > 0, !token.isEmpty() && bins > 0);
+            QVERIFY(shown(waveform.series, points) && shown(spectrum.series, bins));
+            QCOMPARE(rangeOf(waveform.axisX), QPointF(0, points / 48.0));
+            QCOMPARE(rangeOf(waveform.axisY), y);
+            QVERIFY(qIsNaN(spectrumTop) || std::abs(spectrum.axisY->max() - spectrumTop) < 1e-9);
         }
     }
     void trendGrowsAndResets()
