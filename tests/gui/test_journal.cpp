@@ -195,27 +195,6 @@ private slots:
                              && !timing[i].section('\t', 3, 3).isEmpty(),
                      qPrintable(timing[i]));
     }
-
-    // A session that ends normally leaves no journal to offer at the next start.
-    void savedSessionLeavesNoJournal()
-    {
-        const QString folder = workDir.filePath("one");
-        QVERIFY(QDir().mkpath(folder) && writeWav(folder + "/only.wav", offsetTone(2400, 500)));
-        DialogPilot pilot;
-        MainWindow w;
-        w.show();
-        pilot.chooseFolder(folder);
-        part<QPushButton>(&w, "pushButtonPractice")->click();
-        part<QPushButton>(&w, "pushButtonGo")->click();
-        w.currentSubjectWindow()->pushButtonIAmReady->click();
-        QCOMPARE(journalAnswers(), 0);
-        pilot.saveAs(workDir.filePath("out/one.txt"));
-        QTRY_VERIFY_WITH_TIMEOUT(w.currentSubjectWindow()->pushButtonChoice2->isEnabled(), 10000);
-        w.currentSubjectWindow()->pushButtonChoice2->click();
-        QTRY_VERIFY2(pilot.clean(), pilot.errors());
-        QVERIFY(QFile::exists(workDir.filePath("out/one_parameters.txt")));
-        QCOMPARE(QDir(journalFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
-    }
 };
 
 int main(int argc, char *argv[])

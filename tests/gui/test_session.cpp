@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "trial/resultfiles.h"
 #include "trial/scoring.h"
+#include "trial/sessionjournal.h"
 #include "trial/subjectwindow.h"
 
 #include "tests/gui/sessiondriver.h"
@@ -229,6 +230,7 @@ private slots:
         STEP(prepare(tokenFolder, 2, feedBack, autoPlay));
         QSignalSpy plays(w, SIGNAL(soundPlaying(int)));
         STEP(start());
+        QCOMPARE(journalFiles(journalFolder()).size(), 1);
         pilot->saveAs(out + name + ".txt");
         STEP(answerTrials(w->trialSequence().size(), feedBack, autoPlay));
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
@@ -242,6 +244,8 @@ private slots:
         QVERIFY(!w->holdsPlayback());
         STEP(checkResultFiles(name, tokenFolder, 2, feedBack, autoPlay));
         STEP(checkTimingFile(name));
+        // Saved: no journal is left to offer at the next start.
+        QCOMPARE(QDir(journalFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
         sw->pushButtonDone->click();
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
@@ -354,28 +358,46 @@ private slots:
                 && w->currentSubjectWindow()->pushButtonDone->isVisible());
         closeSubjectWindow(); // finished: nothing more is offered
     }
+    // The first token is in memory at "I am ready"; the second trial's token
+    // goes, or changes on disk, before its trial.
+    void unreadableTokenStopsTheSession_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // empty: the file is removed
+        QTest::addColumn<QString>("reason"); // told to the experimenter
+        QByteArray huge = wavwriter::canonical(QByteArray(8, '\1'));
+        huge.replace(40, 4, wavwriter::le(0xFFFFFFFF, 4));
+        QTest::newRow("removed") << QByteArray() << "Unable to open WAV file";
+        QTest::newRow("garbage") << QByteArray(300, '\x5a') << "Not a WAV file";
+        QTest::newRow("another rate") << wavwriter::ramp16(22050, 1, 2205)
+                                      << "sampling rate 22050 Hz differs from the session's "
+                                         "48000 Hz";
+        QTest::newRow("claims 4 GiB") << huge << "sample data incomplete";
+    }
     void unreadableTokenStopsTheSession()
     {
-        const QString folder = workDir.filePath("vanishing");
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        const QString folder = workDir.filePath(QString("changing ") + QTest::currentDataTag());
         QVERIFY(QDir().mkpath(folder));
         for (const QString &name : kTokens)
             QVERIFY(QFile::copy(tokenFolder + '/' + name, folder + '/' + name));
         STEP(prepare(folder, 1));
-        for (const QString &name : kTokens) // the first token is in memory already
-            QVERIFY(QFile::remove(folder + '/' + name));
+        const QString second = folder + '/' + kTokens[w->trialSequence().order()[1]];
+        QVERIFY(bytes.isEmpty() ? QFile::remove(second) : wavwriter::put(second, bytes));
         STEP(start());
         QSignalSpy plays(w, SIGNAL(soundPlaying(int)));
         pilot->answerBox("Warning", QMessageBox::Ok);
         pilot->answerBox("Question", QMessageBox::Yes);
-        pilot->saveAs(out + "vanishing.txt");
+        pilot->saveAs(out + QTest::currentDataTag() + ".txt");
         STEP(answerTrials(1));
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
-        QVERIFY2(pilot->boxTexts[0].contains(kTokens[w->trialSequence().order()[1]]),
+        QVERIFY2(pilot->boxTexts[0].contains(second) && pilot->boxTexts[0].contains(reason),
                  qPrintable(pilot->boxTexts[0]));
+        QVERIFY2(pilot->boxTexts[1].contains("1 of 3"), qPrintable(pilot->boxTexts[1]));
         QVERIFY(w->currentSubjectWindow()->pushButtonDone->isVisible());
         QTest::qWait(1500);
         QCOMPARE(plays.size(), 2); // the first sound only, nothing in place of the missing one
-        STEP(checkResultFiles("vanishing", folder, 1));
+        STEP(checkResultFiles(QTest::currentDataTag(), folder, 1));
         closeSubjectWindow();
     }
     // The main window can go in the middle of a session (closed by the window
