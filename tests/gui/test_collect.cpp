@@ -150,6 +150,8 @@ private slots:
         runSession(part<QPushButton>(w, "pushButtonExperiment"), 1, false, 2);
         if (QTest::currentTestFailed())
             return;
+        QCOMPARE(part<QLineEdit>(w, "lineEditOutputFileName")->text(),
+                 QString("SUB001_experiment001.txt"));
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
         pilot->answerBox("Question", QMessageBox::Yes);
         pilot->saveAs(out + "b/deep/early.txt");
