@@ -75,10 +75,11 @@ QChart *newChart(QLineSeries *series, QValueAxis *axisX, QValueAxis *axisY, cons
 }
 
 // The view owns its chart, the chart its series and axes; the layout hands the
-// view to the central widget.
-QChartView *newChartView(QChart *chart, QGridLayout *grid, const GridCell &cell)
+// view to the central widget. Named as its member, so that tests find it.
+QChartView *newChartView(QChart *chart, QGridLayout *grid, const GridCell &cell, const char *name)
 {
     auto *view = new QChartView(chart);
+    view->setObjectName(QLatin1String(name));
     view->setRenderHint(QPainter::Antialiasing);
     grid->addWidget(view, cell.row, cell.column, cell.rowSpan, cell.columnSpan);
     return view;
@@ -102,7 +103,8 @@ void MainWindow::createWaveformChart()
         waveformSeries->setPen(pen);
     }
     if (!waveformChartView) {
-        waveformChartView = newChartView(waveformChart, gridLayoutCharts, kWaveformCell);
+        waveformChartView =
+                newChartView(waveformChart, gridLayoutCharts, kWaveformCell, "waveformChartView");
         connect(waveformChart, SIGNAL(plotAreaChanged(QRectF)), this,
                 SLOT(waveformChart_plotAreaChanged(QRectF)));
     }
@@ -126,7 +128,8 @@ void MainWindow::createSpectrumChart()
                 newChart(spectrumSeries, spectrumAxisX, spectrumAxisY, tr("Amplitude Spectrum"),
                          chartTitleFont, kSignalChartMinimumWidth);
     if (!spectrumChartView) {
-        spectrumChartView = newChartView(spectrumChart, gridLayoutCharts, kSpectrumCell);
+        spectrumChartView =
+                newChartView(spectrumChart, gridLayoutCharts, kSpectrumCell, "spectrumChartView");
         connect(spectrumChart, SIGNAL(plotAreaChanged(QRectF)), this,
                 SLOT(spectrumChart_plotAreaChanged(QRectF)));
     }
@@ -155,7 +158,7 @@ void MainWindow::createTrendChart()
         trendChart = newChart(trendSeries, trendAxisX, trendAxisY, tr("Response Trend"),
                               chartTitleFont, kTrendChartMinimumWidth);
     if (!trendChartView)
-        trendChartView = newChartView(trendChart, gridLayoutCharts, kTrendCell);
+        trendChartView = newChartView(trendChart, gridLayoutCharts, kTrendCell, "trendChartView");
 }
 
 namespace {
@@ -236,6 +239,22 @@ void MainWindow::spectrumChart_plotAreaChanged(const QRectF &)
     if (spectrumSeries->count() > 0
         && plotColumns(spectrumChartView, spectrumAxisX) != spectrumColumns)
         fillSpectrumSeries();
+}
+
+void MainWindow::setTrendCount(int tokenIndex, double count)
+{
+    if (tokenIndex >= 0 && tokenIndex < trendY.size())
+        trendY[tokenIndex] = count;
+    if (tokenIndex >= 0 && tokenIndex < trendPoints.size())
+        trendPoints[tokenIndex].setY(count);
+}
+
+void MainWindow::showTrendForTest(int tokens)
+{
+    nTokens = tokens;
+    trials.prepare(QVector<int>(tokens, 0));
+    plotTrend();
+    trials.arm();
 }
 
 void MainWindow::plotTrend()

@@ -50,3 +50,9 @@ void MainWindow::prepareNextSpectrum()
             },
             parameters.fs);
 }
+
+void MainWindow::computeSpectrumAheadOf(const QVector<double> &samples)
+{
+    spectrumAhead.prepare([samples] { return samples; }, parameters.fs);
+    spectrumAhead.waitForWorker();
+}

@@ -90,7 +90,7 @@ int main(int argc, char *argv[])
     const QString binDir = QCoreApplication::applicationDirPath();
     enterImageFolder({ binDir + QStringLiteral("/" TELLWYN_DATA_FROM_BIN), binDir });
     MainWindow window;
-    window.audioOutputChoice = audioOutput;
+    window.setAudioOutputChoice(audioOutput);
     window.show();
     return app.exec();
 }

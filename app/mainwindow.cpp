@@ -65,6 +65,31 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     checkBoxFeedBack = new QCheckBox(tr("Provide feedback"));
     checkBoxAutoPlay = new QCheckBox(tr("Play sound automatically"));
 
+    // Named as their members, so that tests find them as a person would, by
+    // what they are (findChild).
+    const std::pair<QObject *, const char *> named[] = {
+        { lineEditFs, "lineEditFs" },
+        { lineEditSoundDuration, "lineEditSoundDuration" },
+        { lineEditSi, "lineEditSi" },
+        { lineEditSubCode, "lineEditSubCode" },
+        { lineEditSesNum, "lineEditSesNum" },
+        { lineEditNTimes, "lineEditNTimes" },
+        { lineEditWavFilePath, "lineEditWavFilePath" },
+        { lineEditWavFileName, "lineEditWavFileName" },
+        { lineEditOutputFilePath, "lineEditOutputFilePath" },
+        { lineEditOutputFileName, "lineEditOutputFileName" },
+        { lineEditStatus, "lineEditStatus" },
+        { pushButtonPractice, "pushButtonPractice" },
+        { pushButtonExperiment, "pushButtonExperiment" },
+        { pushButtonGo, "pushButtonGo" },
+        { pushButtonQuit, "pushButtonQuit" },
+        { checkBoxSaveData, "checkBoxSaveData" },
+        { checkBoxFeedBack, "checkBoxFeedBack" },
+        { checkBoxAutoPlay, "checkBoxAutoPlay" },
+    };
+    for (const auto &[object, name] : named)
+        object->setObjectName(QLatin1String(name));
+
     for (int i = 0; i < kRowLayouts; ++i)
         rowLayouts.append(new QHBoxLayout);
     gridLayoutControls = new QGridLayout;

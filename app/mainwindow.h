@@ -50,6 +50,178 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // --- What the tests and benches read, and the settings made from outside ---
+    // The controls and chart views carry their member's name as object name
+    // (findChild<QLineEdit *>("lineEditNTimes")); what the window keeps is read
+    // here.
+    const SessionParameters &sessionParameters() const { return parameters; }
+    const TrialSequence &trialSequence() const { return trials; }
+    int tokenCount() const { return nTokens; }
+    // The listener's window of the last "Go", or null before the first.
+    SubjectWindow *currentSubjectWindow() const { return subjectWindow; }
+    // The current token's samples (setCurrentSamples).
+    const QVector<double> &currentSamples() const { return signal; }
+    const QVector<double> &spectrumBinFrequencies() const { return spectrumFrequencies; }
+    const QVector<double> &spectrumBinAmplitudes() const { return spectrumAmplitudes; }
+    // The pixel columns the waveform's and the spectrum's points were made for.
+    const PlotColumns &waveformPlotColumns() const { return waveformColumns; }
+    const PlotColumns &spectrumPlotColumns() const { return spectrumColumns; }
+    // The session's output while one is open, else empty.
+    QString soundOutputName() const;
+    // Whether an output or the bytes of a sound are still held.
+    bool holdsPlayback() const { return soundOutput || audioBytes; }
+    // Whether the next trial's sound is scheduled.
+    bool nextSoundScheduled() const;
+    // Each trial's timing so far, and when "I am ready" arrived (monotonic ns).
+    const QVector<TrialTiming> &sessionTimings() const { return trialTimings; }
+    qint64 trialsStartedAtNs() const { return trialsStartNs; }
+    // "auto" or the name of the output to use (tellwyn --audio).
+    void setAudioOutputChoice(const QString &choice) { audioOutputChoice = choice; }
+    // Test set-up: the window always shows the whole token; false plots at
+    // most durationToPlot of it.
+    void setAlwaysPlotEntireWaveform(bool on) { parameters.alwaysPlotEntireWaveformFlag = on; }
+    // Test and bench set-up without tokens: a session of nTokens sound files
+    // whose first trial has been armed, so that the trend shows nTokens files
+    // and keeps the counts given by setTrendCount.
+    void showTrendForTest(int nTokens);
+    // Bench set-up: the worker computes the spectrum of samples as it does for
+    // the next trial's token; returns once it is done. dropSpectrumAhead lets
+    // computeSpectrum compute on the spot.
+    void computeSpectrumAheadOf(const QVector<double> &samples);
+    void dropSpectrumAhead() { spectrumAhead.drop(); }
+
+    // --- Application and session control (app/) ---
+    void setWindowGeometry(bool center, double widthFraction, double heightFraction);
+    void setupLayout();
+    void initMainWindow();
+    void readParameters();
+    void adjustPlotLength();
+    void updateOutputFilePath();
+    void updateOutputFileName();
+    // The count of "N times per token", then the session of that type (Practice, Experiment).
+    void prepareFromButton(int sesTypeIndex);
+    void prepareSession();
+    void displayWavFileInfo();
+    void displayStatus();
+    // Whether the default output device plays audioFormat; logs a warning if not.
+    bool checkAudioFormat();
+
+    // --- Token folder and loading (sound/mainwindow_tokens.cpp) ---
+    void selectWavFolder();
+    void createEntries();
+    void createStimOrder();
+    // Loads the token of the next trial into signal. False when the file
+    // could not be read (loadProblem says why): signal then holds no stale
+    // samples of another token.
+    bool loadCurrentToken();
+    // Makes samples the current token's: nSamples, the plotted span, the
+    // spectrum sizes and the time (ms at fs) of every plotted sample.
+    void setCurrentSamples(const QVector<double> &samples);
+    void computeTokenAverages();
+
+    // --- Trial loop, playback, wiring and results (trial/) ---
+    void schedulePlayback();
+    void finishSession();
+    // Saves session with its trials' timings (the session just run, or one
+    // rebuilt from its journal): true when the results were written, or
+    // discarded on purpose; false when they could not be written and the
+    // experimenter gave up. The folder and names chosen go into session.
+    bool saveDataFiles(SessionParameters &session, const QVector<TrialTiming> &timings);
+    // The save dialog until a file is chosen or the results are discarded (empty).
+    QString askForRecordsFile(const SessionParameters &session);
+    // Writes the four result files beside path; the number that failed.
+    int writeResultFiles(const QString &path, SessionParameters &session,
+                         const QVector<TrialTiming> &timings);
+    // Loads, shows and arms the token of the next trial; a token that cannot
+    // be read stops the session instead.
+    void advanceToNextTrial(bool readControls);
+    // Ends a running session early: no pending sound, no playing sound.
+    void stopSession();
+    void releasePlaybackObjects();
+    // Places the current token in the session's stream to start at dueNs
+    // (monotonic ns); starts the output first if there is none.
+    void queueSound(qint64 dueNs);
+    bool startSessionOutput();
+    bool soundWasPlaced();
+    // Stops the session with a warning to the experimenter and offers its
+    // answers for saving; the subject window shows "Done".
+    void abortSession(const QString &reason);
+    // Asks whether to save the answers of an unfinished session and saves them.
+    void offerAnswersSoFar();
+    // The token's count of "Mother" answers in the trend (shown at the next plotTrend).
+    void setTrendCount(int tokenIndex, double count);
+    // The reaction-time clock: ns since the device played the last sample, and
+    // whole ms of it.
+    qint64 reactionClockNs() const;
+    qint64 reactionTimeMs() const;
+
+    // --- Timing of the trials (trial/mainwindow_timing.cpp) ---
+    // The playback code reports each trial's sound as it starts and ends at
+    // the device. The first sample's time at the device, or -1 when no sound
+    // reached it.
+    void noteSoundStarted(qint64 onsetNs);
+    // When the last sample is over at the device (its next frame plays), or -1
+    // when not known.
+    void noteSoundEnded(qint64 endNs);
+    const TrialTiming *timingOfTrial(int trial) const;
+
+    // --- Session journal (trial/mainwindow_journal.cpp) ---
+    // With saving on, every answer is on disk before the next sound, so a crash
+    // loses none; the journal goes once the results are saved or discarded.
+    void startJournal();
+    void journalAnswer(int entryIndex);
+    void endJournal(bool settled);
+    // At start-up: offers to save the answers of sessions that ended unexpectedly.
+    void recoverUnfinishedSessions();
+
+    // --- Spectrum and charts (analysis/) ---
+    void applySpectrumSizing();
+    void computeSpectrum();
+    // Has the worker compute the spectrum of the next trial's token while
+    // this trial runs; computeSpectrum takes it when it fits the token.
+    void prepareNextSpectrum();
+    void createWaveformChart();
+    void createSpectrumChart();
+    void createTrendChart();
+    void plotWaveform();
+    void plotSpectrum();
+    void plotTrend();
+    // The waveform's and the spectrum's points for the pixel columns their
+    // plot areas have now (analysis/chartdata.h), and the columns they were
+    // computed for.
+    void fillWaveformSeries();
+    void fillSpectrumSeries();
+
+signals:
+    void soundPlaying(int index);
+    void doneDataCollection(qreal threshold, qreal reactionTime, qint32 mainParameterIndex);
+    void deliverFeedBackStatus(bool feedBack);
+    void deliverAutoPlayStatus(bool autoPlay);
+    void deliverSubCode(QString subCode);
+    void deliverWavFileName(QString);
+
+public slots:
+    void pushButtonPractice_clicked();
+    void pushButtonExperiment_clicked();
+    void pushButtonGo_clicked();
+    void updateMainwindow(int response);
+    void playOneSound();
+    void scheduleFirstSound();
+    void soundOutputFailed(const QString &why);
+    void soundEnded();
+    void comboBoxSesType_currentIndexChanged(int);
+    void comboBoxSoundType_currentIndexChanged(int);
+    void comboBoxMainParameter_currentIndexChanged(int);
+    void lineEditSubCode_textChanged(QString arg1);
+    void lineEditSesNum_textChanged(QString arg1);
+    void checkBoxSaveData_stateChanged(int);
+    void checkBoxFeedBack_stateChanged(int);
+    void checkBoxAutoPlay_stateChanged(int);
+    void refreshMainWindow();
+    void waveformChart_plotAreaChanged(const QRectF &plotArea);
+    void spectrumChart_plotAreaChanged(const QRectF &plotArea);
+
+private:
     // Controls. All created without a parent; those placed in the layouts
     // belong to centralWidget afterwards, the rest are deleted by the destructor.
     QLabel *labelSesType = nullptr; // never shown
@@ -116,6 +288,9 @@ public:
     QVector<double> spectrumFrequencies;
     QVector<double> spectrumAmplitudes;
     QVector<QPointF> spectrumPoints;
+    PlotColumns waveformColumns;
+    PlotColumns spectrumColumns;
+    SpectrumAhead spectrumAhead; // the next trial's spectrum, computed ahead
 
     // Chart objects, created once by the chart builders, deleted by the destructor.
     QtCharts::QLineSeries *waveformSeries = nullptr;
@@ -139,8 +314,6 @@ public:
     // The clock counts from when the device played the last sample: it is
     // (re)started this long after that moment.
     qint64 reactionClockLagNs = 0;
-    // Whole ms on the reaction-time clock.
-    qint64 reactionTimeMs() const;
     int nPlaysPerTrial = 0;
     int nPlays = 0;
     // The session's trials: their order, the one armed and waiting for its
@@ -151,6 +324,7 @@ public:
     int nTimesSession = 0;
     int nTokens = 0;
     QString statusText;
+    QString loadProblem; // why the last loadCurrentToken failed
 
     QFont axisLabelsFont;
     QFont axisTitleFont;
@@ -164,150 +338,30 @@ public:
     QByteArray *audioBytes = nullptr;
     QAudioFormat audioFormat;
     SoundOutput *soundOutput = nullptr; // child of this window; deleted later
-    // "auto" or the name of the output to use (tellwyn --audio).
     QString audioOutputChoice = QStringLiteral("auto");
-
-    bool centerWindow = true;
-    double windowWidthFraction = 0.8;
-    double windowHeightFraction = 0.9;
-
-    // --- Application and session control (app/) ---
-    void setWindowGeometry(bool center, double widthFraction, double heightFraction);
-    void setupLayout();
-    void initMainWindow();
-    void readParameters();
-    void adjustPlotLength();
-    void updateOutputFilePath();
-    void updateOutputFileName();
-    void prepareSession();
-    void displayWavFileInfo();
-    void displayStatus();
-    // Whether the default output device plays audioFormat; logs a warning if not.
-    bool checkAudioFormat();
-
-    // --- Token folder and loading (sound/mainwindow_tokens.cpp) ---
-    void selectWavFolder();
-    void createEntries();
-    void createStimOrder();
-    // Loads the token of the next trial into signal. False when the file
-    // could not be read: signal then holds no stale samples of another token.
-    bool loadCurrentToken();
-    QString loadProblem; // why the last loadCurrentToken failed
-    // Makes samples the current token's: nSamples, the plotted span, the
-    // spectrum sizes and the time (ms at fs) of every plotted sample.
-    void setCurrentSamples(const QVector<double> &samples);
-    void computeTokenAverages();
-
-    // --- Trial loop, playback, wiring and results (trial/) ---
-    void schedulePlayback();
-    void finishSession();
-    // True when the results were written, or discarded on purpose; false when
-    // they could not be written and the experimenter gave up.
-    bool saveDataFiles();
-    // The save dialog until a file is chosen or the results are discarded (empty).
-    QString askForRecordsFile();
-    // Writes the four result files beside path; the number that failed.
-    int writeResultFiles(const QString &path);
-    // Loads, shows and arms the token of the next trial; a token that cannot
-    // be read stops the session instead.
-    void advanceToNextTrial(bool readControls);
-    // Ends a running session early: no pending sound, no playing sound.
-    void stopSession();
-    void releasePlaybackObjects();
-    // Places the current token in the session's stream to start at dueNs
-    // (monotonic ns); starts the output first if there is none.
-    void queueSound(qint64 dueNs);
-    bool startSessionOutput();
     QTimer *soundEndTimer = nullptr; // child of this window
     // The queued sound's first frame in the stream and the frame after its
     // last, once the output has placed it; else -1.
     qint64 soundFirstFrame = -1;
     qint64 soundEndFrame = -1;
     qint64 soundDueNs = 0;
-    bool soundWasPlaced();
     // Between "I am ready" and the moment the output plays (a server may take
     // a moment to start a new stream); checks again every few ms.
     QTimer *outputWaitTimer = nullptr; // child of this window
-    // Stops the session with a warning to the experimenter and offers its
-    // answers for saving; the subject window shows "Done".
-    void abortSession(const QString &reason);
-    // Asks whether to save the answers of an unfinished session and saves them.
-    void offerAnswersSoFar();
     QTimer *playbackTimer = nullptr; // child of this window; precise single shot
     QElapsedTimer answerClock; // since the answer that arms the next sound
 
-    // --- Timing of the trials (trial/mainwindow_timing.cpp) ---
     // Each trial's due time and its sound's start and end at the device, for
-    // the timing file; the playback code reports them as they happen.
+    // the timing file.
     qint64 trialsStartNs = 0; // monotonic ns when "I am ready" arrived
     QVector<TrialTiming> trialTimings; // one per trial played, in that order
-    // The first sample's time at the device, or -1 when no sound reached it.
-    void noteSoundStarted(qint64 onsetNs);
-    // When the last sample is over at the device (its next frame plays), or -1
-    // when not known.
-    void noteSoundEnded(qint64 endNs);
-    const TrialTiming *timingOfTrial(int trial) const;
     int dropoutsAtSoundStart = -1; // the output's count as the sound started; -1 none
 
-    // --- Session journal (trial/mainwindow_journal.cpp) ---
-    // With saving on, every answer is on disk before the next sound, so a crash
-    // loses none; the journal goes once the results are saved or discarded.
-    void startJournal();
-    void journalAnswer(int entryIndex);
-    void endJournal(bool settled);
-    // At start-up: offers to save the answers of sessions that ended unexpectedly.
-    void recoverUnfinishedSessions();
     SessionJournal journal;
 
-    // --- Spectrum and charts (analysis/) ---
-    void applySpectrumSizing();
-    void computeSpectrum();
-    // Has the worker compute the spectrum of the next trial's token while
-    // this trial runs; computeSpectrum takes it when it fits the token.
-    void prepareNextSpectrum();
-    SpectrumAhead spectrumAhead;
-    void createWaveformChart();
-    void createSpectrumChart();
-    void createTrendChart();
-    void plotWaveform();
-    void plotSpectrum();
-    void plotTrend();
-    // The waveform's and the spectrum's points for the pixel columns their
-    // plot areas have now (analysis/chartdata.h), and the columns they were
-    // computed for.
-    void fillWaveformSeries();
-    void fillSpectrumSeries();
-    PlotColumns waveformColumns;
-    PlotColumns spectrumColumns;
-
-signals:
-    void soundPlaying(int index);
-    void doneDataCollection(qreal threshold, qreal reactionTime, qint32 mainParameterIndex);
-    void deliverFeedBackStatus(bool feedBack);
-    void deliverAutoPlayStatus(bool autoPlay);
-    void deliverSubCode(QString subCode);
-    void deliverWavFileName(QString);
-
-public slots:
-    void pushButtonPractice_clicked();
-    void pushButtonExperiment_clicked();
-    void pushButtonGo_clicked();
-    void updateMainwindow(int response);
-    void playOneSound();
-    void scheduleFirstSound();
-    void soundOutputFailed(const QString &why);
-    void soundEnded();
-    void comboBoxSesType_currentIndexChanged(int);
-    void comboBoxSoundType_currentIndexChanged(int);
-    void comboBoxMainParameter_currentIndexChanged(int);
-    void lineEditSubCode_textChanged(QString arg1);
-    void lineEditSesNum_textChanged(QString arg1);
-    void checkBoxSaveData_stateChanged(int);
-    void checkBoxFeedBack_stateChanged(int);
-    void checkBoxAutoPlay_stateChanged(int);
-    void refreshMainWindow();
-    void waveformChart_plotAreaChanged(const QRectF &plotArea);
-    void spectrumChart_plotAreaChanged(const QRectF &plotArea);
+    bool centerWindow = true;
+    double windowWidthFraction = 0.8;
+    double windowHeightFraction = 0.9;
 };
 
 #endif // MAINWINDOW_H

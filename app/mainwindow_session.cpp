@@ -22,35 +22,34 @@ QString problemList(const QStringList &problems)
     return shown.join(QLatin1Char('\n'));
 }
 
-// Prepares a session of the given type from the button of that type.
-void prepareFromButton(MainWindow &w, int sesTypeIndex)
-{
-    const int count = w.lineEditNTimes->text().toInt(nullptr, 10);
-    if (count <= 0) {
-        QMessageBox::warning(&w, QObject::tr("Warning"),
-                             QObject::tr("\"N times per token\" must be a whole number of 1 or "
-                                         "more.\nNo session was prepared."));
-        return;
-    }
-    w.parameters.nTimes = count;
-    w.nTimesSession = count;
-    w.comboBoxSesType->setCurrentIndex(sesTypeIndex);
-    w.prepareSession();
-    w.pushButtonPractice->setEnabled(true);
-    w.pushButtonExperiment->setEnabled(sesTypeIndex == kExperimentIndex);
-    w.pushButtonGo->setEnabled(w.nTokens >= 1);
-}
-
 } // namespace
 
 void MainWindow::pushButtonPractice_clicked()
 {
-    prepareFromButton(*this, kPracticeIndex);
+    prepareFromButton(kPracticeIndex);
 }
 
 void MainWindow::pushButtonExperiment_clicked()
 {
-    prepareFromButton(*this, kExperimentIndex);
+    prepareFromButton(kExperimentIndex);
+}
+
+void MainWindow::prepareFromButton(int sesTypeIndex)
+{
+    const int count = lineEditNTimes->text().toInt(nullptr, 10);
+    if (count <= 0) {
+        QMessageBox::warning(this, tr("Warning"),
+                             tr("\"N times per token\" must be a whole number of 1 or "
+                                "more.\nNo session was prepared."));
+        return;
+    }
+    parameters.nTimes = count;
+    nTimesSession = count;
+    comboBoxSesType->setCurrentIndex(sesTypeIndex);
+    prepareSession();
+    pushButtonPractice->setEnabled(true);
+    pushButtonExperiment->setEnabled(sesTypeIndex == kExperimentIndex);
+    pushButtonGo->setEnabled(nTokens >= 1);
 }
 
 void MainWindow::prepareSession()

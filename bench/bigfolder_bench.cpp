@@ -118,17 +118,20 @@ int main(int argc, char *argv[])
         sinceTick.restart();
         QElapsedTimer total;
         total.start();
-        w.pushButtonPractice->click(); // returns when prepared; the dialog runs in between
+        windowparts::part<QPushButton>(&w, "pushButtonPractice")
+                ->click(); // returns when prepared; the dialog runs in between
         const double clickMs = ms(total);
         QTest::qWait(20); // the last gap ends with the next tick
         heartbeat.stop();
         const double blockAfterPractice = longestGap;
-        if (!pilot.clean() || w.nTokens != kTokens) {
+        if (!pilot.clean() || w.tokenCount() != kTokens) {
             std::fprintf(stderr, "preparation failed: %s, %d tokens\n", pilot.errors().constData(),
-                         w.nTokens);
+                         w.tokenCount());
             return 1;
         }
         QTest::qWait(100); // the window settles
+        const int trials = w.trialSequence().size();
+        w.showTrendForTest(kTokens); // a trial has run: the trend keeps its counts
         // An answer redraws the trend: count one "Mother" more for a token.
         double answerGap = 0;
         for (int k = 0; k < kAnswers; ++k) {
@@ -136,9 +139,7 @@ int main(int argc, char *argv[])
             longestGap = 0;
             sinceTick.restart();
             heartbeat.start(1);
-            w.trendPoints[k].setY(1);
-            w.trendY[k] = 1;
-            w.trials.arm();
+            w.setTrendCount(k, 1);
             w.plotTrend();
             QTest::qWait(20);
             heartbeat.stop();
@@ -150,7 +151,7 @@ int main(int argc, char *argv[])
         totals.append(clickMs);
         std::printf("window run %d: Practice click %.1f ms in all (folder dialog included), "
                     "longest GUI-thread block %.1f ms, %d trials\n",
-                    run, clickMs, longestGap, w.trials.size());
+                    run, clickMs, longestGap, trials);
     }
     std::sort(blocks.begin(), blocks.end());
     std::sort(totals.begin(), totals.end());

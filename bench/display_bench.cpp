@@ -23,6 +23,7 @@
 // the largest of the longest blocks.
 
 #include "app/mainwindow.h"
+#include "tests/support/windowparts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -109,8 +110,8 @@ double median(std::vector<double> v)
 
 void countTrendAnswer(MainWindow &w, int r)
 {
-    w.trendY[r % kTrendFiles] += 1;
-    w.trendPoints[r % kTrendFiles].setY(w.trendY[r % kTrendFiles]);
+    static QVector<double> counts(kTrendFiles);
+    w.setTrendCount(r % kTrendFiles, ++counts[r % kTrendFiles]);
 }
 
 // What the trial before does for this one: the worker computes its spectrum.
@@ -118,8 +119,7 @@ double computeAhead(MainWindow &w, const QVector<double> &token)
 {
     QElapsedTimer clock;
     clock.start();
-    w.spectrumAhead.prepare([token] { return token; }, kFs);
-    w.spectrumAhead.waitForWorker();
+    w.computeSpectrumAheadOf(token);
     return clock.nsecsElapsed() / 1e6;
 }
 
@@ -128,9 +128,9 @@ void timeSteps(TimedApplication &app, MainWindow &w, const QVector<double> (&tok
 {
     const size_t kPaintSteps = 5; // the paint rows follow the steps in the total
     const std::pair<const char *, QWidget *> views[] = {
-        { "  paint waveform view", w.waveformChartView->viewport() },
-        { "  paint spectrum view", w.spectrumChartView->viewport() },
-        { "  paint trend view", w.trendChartView->viewport() },
+        { "  paint waveform view", windowparts::chart(&w, "waveformChartView").view->viewport() },
+        { "  paint spectrum view", windowparts::chart(&w, "spectrumChartView").view->viewport() },
+        { "  paint trend view", windowparts::chart(&w, "trendChartView").view->viewport() },
     };
     std::vector<Step> steps = {
         { "plotWaveform", [&w] { w.plotWaveform(); }, {}, true },
@@ -147,7 +147,7 @@ void timeSteps(TimedApplication &app, MainWindow &w, const QVector<double> (&tok
     // Last, so that its memory traffic does not reach the steps above.
     steps.push_back({ "computeSpectrum, not ahead",
                       [&w] {
-                          w.spectrumAhead.drop();
+                          w.dropSpectrumAhead();
                           w.computeSpectrum();
                       },
                       {},
@@ -200,7 +200,8 @@ void timeSteps(TimedApplication &app, MainWindow &w, const QVector<double> (&tok
 void timeLongestBlock(TimedApplication &app, MainWindow &w, const QVector<double> (&tokens)[2],
                       int repetitions)
 {
-    QWidget *watched[] = { w.waveformChartView->viewport(), w.spectrumChartView->viewport() };
+    QWidget *watched[] = { windowparts::chart(&w, "waveformChartView").view->viewport(),
+                           windowparts::chart(&w, "spectrumChartView").view->viewport() };
     const auto leastPaints = [&] {
         return std::min(app.paints[watched[0]], app.paints[watched[1]]);
     };
@@ -246,8 +247,9 @@ void timeToken(TimedApplication &app, MainWindow &w, double seconds, int repetit
     std::printf("\n%.0f ms token (%d samples), %d repetitions\n", seconds * 1000, n, rounds);
     timeSteps(app, w, tokens, rounds);
     timeLongestBlock(app, w, tokens, rounds);
-    std::printf("  series: %d waveform points, %d spectrum points\n", w.waveformSeries->count(),
-                w.spectrumSeries->count());
+    std::printf("  series: %d waveform points, %d spectrum points\n",
+                windowparts::chart(&w, "waveformChartView").series->count(),
+                windowparts::chart(&w, "spectrumChartView").series->count());
 }
 } // namespace
 
@@ -263,15 +265,13 @@ int main(int argc, char *argv[])
     w.resize(kWindowWidth, kWindowHeight);
     w.show();
     QApplication::processEvents();
-    w.nTokens = kTrendFiles;
-    w.trials.prepare(QVector<int>(kTrendFiles, 0));
     w.setCurrentSamples(noisyTone(12000, 440, 1));
-    w.plotTrend(); // a prepared session of kTrendFiles files
-    w.trials.arm(); // a trial has run: the trend keeps its counts
+    w.showTrendForTest(kTrendFiles); // a prepared session of kTrendFiles files, a trial run
+    const auto view = [&w](const char *name) { return windowparts::chart(&w, name).view; };
     std::printf("Main window %dx%d; chart views %dx%d, %dx%d, %dx%d\n", w.width(), w.height(),
-                w.waveformChartView->width(), w.waveformChartView->height(),
-                w.spectrumChartView->width(), w.spectrumChartView->height(),
-                w.trendChartView->width(), w.trendChartView->height());
+                view("waveformChartView")->width(), view("waveformChartView")->height(),
+                view("spectrumChartView")->width(), view("spectrumChartView")->height(),
+                view("trendChartView")->width(), view("trendChartView")->height());
 
     for (double seconds : kTokenSeconds)
         timeToken(app, w, seconds, repetitions);

@@ -12,6 +12,7 @@
 // run then fails.
 
 #include "app/mainwindow.h"
+#include "tests/support/windowparts.h"
 #include "trial/scoring.h"
 #include "trial/subjectwindow.h"
 
@@ -104,9 +105,9 @@ int main(int argc, char *argv[])
         QApplication::exit(1);
     });
 
-    w.pushButtonPractice->click();
+    windowparts::part<QPushButton>(&w, "pushButtonPractice")->click();
     pilot.stop();
-    if (!folderChosen || strayDialog || w.nTokens == 0) {
+    if (!folderChosen || strayDialog || w.tokenCount() == 0) {
         std::fprintf(stderr, "screenshots: no session was prepared from %s\n",
                      qPrintable(tokenFolder));
         ok = false;
@@ -117,8 +118,8 @@ int main(int argc, char *argv[])
 
     // The subject's side: "Go", "I am ready", the first sound, then the
     // right answer with its feedback image.
-    w.pushButtonGo->click();
-    SubjectWindow *sw = w.subjectWindow;
+    windowparts::part<QPushButton>(&w, "pushButtonGo")->click();
+    SubjectWindow *sw = w.currentSubjectWindow();
     sw->resize(kSubjectWidth, kSubjectHeight);
     sw->pushButtonIAmReady->click();
     if (!waitFor([sw] { return sw->pushButtonChoice2->isEnabled(); }, kGiveUpMs)) {
@@ -127,7 +128,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     ok = savePicture(*sw, outputFolder + QStringLiteral("/subject-window-answer.png"));
-    const bool mother = isMotherToken(sw->wavFileName, w.parameters.subCode);
+    const bool mother = isMotherToken(sw->wavFileName, w.sessionParameters().subCode);
     (mother ? sw->pushButtonChoice2 : sw->pushButtonChoice4)->click();
     ok = savePicture(*sw, outputFolder + QStringLiteral("/subject-window-feedback.png")) && ok;
     w.stopSession(); // no sound left playing while the windows go

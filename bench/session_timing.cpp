@@ -244,17 +244,6 @@ private:
     std::thread reader;
 };
 
-// The output a session is to use, where the program has a choice.
-template<class W>
-auto chooseOutput(W &w, const QString &name, int) -> decltype(void(w.audioOutputChoice))
-{
-    w.audioOutputChoice = name;
-}
-template<class W>
-void chooseOutput(W &, const QString &, long)
-{
-}
-
 // Only warnings and worse; the session's own debug lines would bury the table.
 void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
@@ -263,20 +252,10 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &me
 }
 
 // The reaction-time clock's start as the program keeps it: the clock runs
-// from its (re)start, less a lag that the program may keep beside it.
-template<class W>
-auto clockLagNs(const W &w, int) -> decltype(double(w.reactionClockLagNs))
-{
-    return double(w.reactionClockLagNs);
-}
-template<class W>
-double clockLagNs(const W &, long)
-{
-    return 0;
-}
+// from its (re)start, less the lag the program keeps beside it.
 double reactionClockStartMs(const MainWindow &w)
 {
-    const double shownMs = (w.elapsedTimer->nsecsElapsed() + clockLagNs(w, 0)) / 1e6;
+    const double shownMs = w.reactionClockNs() / 1e6;
     return nowMs() - shownMs;
 }
 
@@ -410,20 +389,20 @@ int main(int argc, char *argv[])
 
     MainWindow w;
     if (!output.isEmpty())
-        chooseOutput(w, output, 0);
+        w.setAudioOutputChoice(output);
     w.show();
-    w.lineEditNTimes->setText(QString::number(repetitions));
-    w.checkBoxSaveData->setChecked(false);
+    windowparts::part<QLineEdit>(&w, "lineEditNTimes")->setText(QString::number(repetitions));
+    windowparts::part<QCheckBox>(&w, "checkBoxSaveData")->setChecked(false);
     sessiondriver::DialogPilot pilot;
     pilot.chooseFolder(folder);
-    w.pushButtonPractice->click();
-    const int nTrials = w.trials.size();
+    windowparts::part<QPushButton>(&w, "pushButtonPractice")->click();
+    const int nTrials = w.trialSequence().size();
     if (nTrials != kTokens * repetitions) {
         std::fprintf(stderr, "session preparation failed\n");
         stopCapture();
         return 1;
     }
-    const double delayMs = playbackDelayMs(tokenFrames / kRate, w.parameters.si);
+    const double delayMs = playbackDelayMs(tokenFrames / kRate, w.sessionParameters().si);
 
     std::vector<double> answerAt(nTrials, NAN), startAt(nTrials, NAN), endAt(nTrials, NAN),
             clockAt(nTrials, NAN), displayMs(nTrials, NAN);
@@ -438,7 +417,7 @@ int main(int argc, char *argv[])
         endAt[trial] = t;
         const int answered = trial;
         QTimer::singleShot(kThinkMs, [&, answered] {
-            SubjectWindow *sw = w.subjectWindow;
+            SubjectWindow *sw = w.currentSubjectWindow();
             clockAt[answered] = reactionClockStartMs(w);
             const double before = nowMs();
             if (answered + 1 < nTrials)
@@ -456,10 +435,10 @@ int main(int argc, char *argv[])
     });
     QObject::connect(&w, &MainWindow::doneDataCollection, [&] { finished = true; });
 
-    w.pushButtonGo->click();
+    windowparts::part<QPushButton>(&w, "pushButtonGo")->click();
     QTest::qWait(readMs);
     answerAt[0] = nowMs();
-    w.subjectWindow->pushButtonIAmReady->click();
+    w.currentSubjectWindow()->pushButtonIAmReady->click();
     const int timeoutMs = int(nTrials * (delayMs + tokenMs + 1000));
     QElapsedTimer waited;
     waited.start();
@@ -487,8 +466,8 @@ int main(int argc, char *argv[])
 
     // The timing file's onsets, as the file holds them (ms from "I am ready"
     // to 0.001), back on the monotonic clock.
-    const QStringList timingRows = timingFileText(w.trialTimings).split(QLatin1Char('\n'));
-    const double readyMs = w.trialsStartNs / 1e6;
+    const QStringList timingRows = timingFileText(w.sessionTimings()).split(QLatin1Char('\n'));
+    const double readyMs = w.trialsStartedAtNs() / 1e6;
     std::vector<double> onsetError, clockVsSink, startSignal, endSignal, display, fileOnset,
             lengthError;
     int dropouts = 0;

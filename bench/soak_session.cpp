@@ -109,20 +109,20 @@ int run(int repetitions)
         MainWindow w;
         w.show();
         sessiondriver::DialogPilot pilot;
-        w.lineEditSubCode->setText("SUB001");
-        w.lineEditNTimes->setText(QString::number(repetitions));
-        w.lineEditSi->setText("20");
-        w.checkBoxSaveData->setChecked(true);
-        w.checkBoxFeedBack->setChecked(false);
+        windowparts::part<QLineEdit>(&w, "lineEditSubCode")->setText("SUB001");
+        windowparts::part<QLineEdit>(&w, "lineEditNTimes")->setText(QString::number(repetitions));
+        windowparts::part<QLineEdit>(&w, "lineEditSi")->setText("20");
+        windowparts::part<QCheckBox>(&w, "checkBoxSaveData")->setChecked(true);
+        windowparts::part<QCheckBox>(&w, "checkBoxFeedBack")->setChecked(false);
         pilot.chooseFolder(folder);
-        w.pushButtonPractice->click();
-        if (!pilot.clean() || w.trials.size() != trials) {
+        windowparts::part<QPushButton>(&w, "pushButtonPractice")->click();
+        if (!pilot.clean() || w.trialSequence().size() != trials) {
             std::fprintf(stderr, "preparation failed: %s\n", pilot.errors().constData());
             return 1;
         }
         const int childrenBefore = w.findChildren<QObject *>().size();
-        w.pushButtonGo->click();
-        SubjectWindow *sw = w.subjectWindow;
+        windowparts::part<QPushButton>(&w, "pushButtonGo")->click();
+        SubjectWindow *sw = w.currentSubjectWindow();
         // Answer each sound once it is over: "Mother" on two trials of three.
         QObject::connect(&w, &MainWindow::soundPlaying, sw, [&](int index) {
             if (index != -1)

@@ -94,16 +94,10 @@ void MainWindow::recoverUnfinishedSessions()
                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
             != QMessageBox::Yes)
             continue;
-        // Saved the way the session's own end saves, then the window's own
-        // settings come back.
-        const SessionParameters current = parameters;
-        const QVector<TrialTiming> currentTimings = trialTimings;
-        parameters = s.parameters;
-        trialTimings = s.timings;
-        const bool settled = saveDataFiles();
-        parameters = current;
-        trialTimings = currentTimings;
-        if (settled)
+        // Saved the way the session's own end saves; the window's own session
+        // stays as it is.
+        SessionParameters recovered = s.parameters;
+        if (saveDataFiles(recovered, s.timings))
             unfinished.remove();
     }
 }

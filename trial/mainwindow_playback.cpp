@@ -158,9 +158,24 @@ void MainWindow::soundEnded()
     emit soundPlaying(kSoundOver);
 }
 
+qint64 MainWindow::reactionClockNs() const
+{
+    return elapsedTimer->nsecsElapsed() + reactionClockLagNs;
+}
+
 qint64 MainWindow::reactionTimeMs() const
 {
-    return (elapsedTimer->nsecsElapsed() + reactionClockLagNs) / kNsPerMs;
+    return reactionClockNs() / kNsPerMs;
+}
+
+QString MainWindow::soundOutputName() const
+{
+    return soundOutput ? soundOutput->name() : QString();
+}
+
+bool MainWindow::nextSoundScheduled() const
+{
+    return playbackTimer && playbackTimer->isActive();
 }
 
 void MainWindow::soundOutputFailed(const QString &why)

@@ -8,18 +8,17 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
-bool MainWindow::saveDataFiles()
+bool MainWindow::saveDataFiles(SessionParameters &session, const QVector<TrialTiming> &timings)
 {
-    SessionParameters &p = parameters;
-    QDir().mkpath(p.outputFilePath);
+    QDir().mkpath(session.outputFilePath);
 
     // The results exist only in memory until written: neither a cancelled
     // dialog nor a file that cannot be written loses them without a question.
     forever {
-        const QString path = askForRecordsFile();
+        const QString path = askForRecordsFile(session);
         if (path.isEmpty())
             return true; // the experimenter chose to discard the results
-        const int failed = writeResultFiles(path);
+        const int failed = writeResultFiles(path, session, timings);
         if (failed == 0)
             return true;
         const QMessageBox::StandardButton again =
@@ -33,9 +32,8 @@ bool MainWindow::saveDataFiles()
     }
 }
 
-QString MainWindow::askForRecordsFile()
+QString MainWindow::askForRecordsFile(const SessionParameters &p)
 {
-    const SessionParameters &p = parameters;
     forever {
         QString selectedFilter = tr("Text files (*.txt)");
         const QString path = QFileDialog::getSaveFileName(
@@ -53,9 +51,9 @@ QString MainWindow::askForRecordsFile()
     }
 }
 
-int MainWindow::writeResultFiles(const QString &path)
+int MainWindow::writeResultFiles(const QString &path, SessionParameters &p,
+                                 const QVector<TrialTiming> &timings)
 {
-    SessionParameters &p = parameters;
     const QFileInfo chosen(path);
     p.outputFilePath = chosen.path();
     p.outputFileName = chosen.fileName();
@@ -70,7 +68,7 @@ int MainWindow::writeResultFiles(const QString &path)
         { p.outputFileName_parameters, parametersFileText(p) },
         // Beside them, named after the records file like the others; the
         // parameters file keeps its lines and does not name it.
-        { timingFileName(p.outputFileName), timingFileText(trialTimings) },
+        { timingFileName(p.outputFileName), timingFileText(timings) },
     };
     int failed = 0;
     for (const auto &file : files) {

@@ -48,13 +48,8 @@ void MainWindow::updateMainwindow(int response)
         // On disk before the next sound: the sound is due a fixed interval
         // after the answer (answerClock), whatever this write takes.
         journalAnswer(entryIndex);
-        if (response == ResponseMother) {
-            const double count = token.nMother;
-            if (currentTokenIndex < trendY.size())
-                trendY[currentTokenIndex] = count;
-            if (currentTokenIndex < trendPoints.size())
-                trendPoints[currentTokenIndex].setY(count);
-        }
+        if (response == ResponseMother)
+            setTrendCount(currentTokenIndex, token.nMother);
         plotTrend();
         if (trials.allArmed()) {
             finishSession();
@@ -130,7 +125,7 @@ void MainWindow::finishSession()
     emit doneDataCollection(parameters.threshold, parameters.reactionTime,
                             parameters.mainParameterIndex);
     if (parameters.saveData)
-        endJournal(saveDataFiles());
+        endJournal(saveDataFiles(parameters, trialTimings));
 }
 
 void MainWindow::stopSession()
@@ -175,5 +170,5 @@ void MainWindow::offerAnswersSoFar()
     // Answers fill the entries in trial order: the first ones are the answered trials.
     parameters.entries.resize(qMin(answered, parameters.entries.size()));
     computeTokenAverages();
-    endJournal(saveDataFiles());
+    endJournal(saveDataFiles(parameters, trialTimings));
 }

@@ -1,4 +1,3 @@
-#include "analysis/fft/DynArray.h"
 #include "analysis/fft/RealFft.h"
 #include "analysis/spectrum.h"
 
@@ -11,18 +10,6 @@
 namespace {
 const double kFs = 48000.0;
 using Bins = QMap<int, double>; // bin -> expected amplitude
-double gData[16];
-RealFft<double> gFft(16);
-
-// Each breaks one precondition; run in a child process, named by the expression.
-const std::vector<std::pair<const char *, void (*)()>> kBrokenChecks = {
-    { "size >= 0", [] { DynArray<double> bad(-1); } },
-    { "pos < _len", [] { DynArray<int>(3)[3] = 0; } },
-    { "x > 0", [] { RealFft<double> bad(0); } },
-    { "isPowerOfTwo (length)", [] { RealFft<double> bad(12); } },
-    { "f != use_buffer ()", [] { gFft.forward_fft(gFft.use_buffer(), gData); } },
-    { "x != f", [] { gFft.forward_fft(gData, gData); } },
-};
 } // namespace
 
 // The real FFT and the amplitude spectrum the main window computes with it.
@@ -77,24 +64,6 @@ private slots:
                 worst = std::max<long double>(worst, std::abs(ff[k] - f[k]));
             QVERIFY2(worst <= 1e-3 * largest, qPrintable(failure.arg(double(worst / largest))));
         }
-    }
-    void failedCheckNamesExpression_data()
-    {
-        QTest::addColumn<int>("scenario");
-        for (size_t i = 0; i < kBrokenChecks.size(); ++i)
-            QTest::newRow(kBrokenChecks[i].first) << int(i);
-    }
-    // A broken precondition stops the program with the expression's text.
-    void failedCheckNamesExpression()
-    {
-        QFETCH(int, scenario);
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(),
-                    { "--fire-check", QString::number(scenario) });
-        QVERIFY(child.waitForFinished(30000));
-        QVERIFY(child.exitStatus() == QProcess::CrashExit || child.exitCode() != 0);
-        const QByteArray err = child.readAllStandardError();
-        QVERIFY2(err.contains("Check failed: \"" + QByteArray(QTest::currentDataTag()) + '"'), err);
     }
     void sizing()
     {
@@ -162,13 +131,5 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    if (argc == 3 && QByteArray(argv[1]) == "--fire-check")
-        return kBrokenChecks.at(std::atoi(argv[2])).second(), 0; // 0: the check did not fire
-    QCoreApplication app(argc, argv);
-    TestRealFft test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestRealFft)
 #include "test_realfft.moc"

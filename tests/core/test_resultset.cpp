@@ -39,108 +39,52 @@ private slots:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("error"); // a part of the message; empty: read
-        QTest::newRow("whole") << ""
-                               << ""
-                               << ""
-                               << "";
-        QTest::newRow("unknown key") << "run_parameters.txt"
-                                     << "si:"
-                                     << "sj:"
-                                     << "line 18 is not a parameter line: sj: 1";
-        QTest::newRow("key twice") << "run_parameters.txt"
-                                   << "si: 1"
-                                   << "nTimes: 1"
-                                   << "line 18 is not a parameter line";
-        QTest::newRow("key missing") << "run_parameters.txt"
-                                     << "\nthreshold: 0"
-                                     << ""
-                                     << "has no threshold line";
-        QTest::newRow("session type") << "run_parameters.txt"
-                                      << "sesTypeIndex: 0"
-                                      << "sesTypeIndex: 2"
-                                      << "sesTypeIndex is \"2\"";
-        QTest::newRow("session number") << "run_parameters.txt"
-                                        << "sesNum: 3"
-                                        << "sesNum: 3x"
-                                        << "sesNum is \"3x\"";
-        QTest::newRow("repetitions") << "run_parameters.txt"
-                                     << "nTimes: 1"
-                                     << "nTimes: 0"
-                                     << "nTimes is \"0\"";
-        QTest::newRow("switch") << "run_parameters.txt"
-                                << "feedBack: 1"
-                                << "feedBack: yes"
-                                << "feedBack is \"yes\"";
-        QTest::newRow("quote in subject") << "run_parameters.txt"
-                                          << "subCode: SUB001"
-                                          << "subCode: SUB\"001"
-                                          << "holds a tab or a double quote";
-        QTest::newRow("renamed") << "run_parameters.txt"
-                                 << "outputFileName: run.txt"
-                                 << "outputFileName: other.txt"
-                                 << "do not belong together";
-        QTest::newRow("empty line") << "run_parameters.txt"
-                                    << "\nsi: 1"
-                                    << "\n\nsi: 1"
-                                    << "line 18 is empty";
-        QTest::newRow("records header") << "run.txt"
-                                        << "nMother"
-                                        << "mothers"
-                                        << "run.txt: the first line is not the records header";
-        QTest::newRow("records columns") << "run.txt"
-                                         << "\t500\t0\n"
-                                         << "\t500\n"
-                                         << "run.txt line 2: 5 columns instead of 6";
-        QTest::newRow("token twice") << "run.txt"
-                                     << "x.wav\t"
-                                     << "m001.wav\t"
-                                     << "file name \"m001.wav\" repeated";
-        QTest::newRow("count") << "run.txt"
-                               << "x.wav\t1"
-                               << "x.wav\t-1"
-                               << "nMother and nStranger must be counts";
-        QTest::newRow("mean") << "run.txt"
-                              << "\t700\t0"
-                              << "\tslow\t0"
-                              << "rt, rt_correct and rt_incorrect must be times";
+        // Name, file (Parameters, Records, Entries), text replaced, its replacement, error.
+        const char *const rows[][5] = {
+            { "whole", "", "", "", "" },
+            { "unknown key", "P", "si:", "sj:", "line 18 is not a parameter line: sj: 1" },
+            { "key twice", "P", "si: 1", "nTimes: 1", "line 18 is not a parameter line" },
+            { "key missing", "P", "\nthreshold: 0", "", "has no threshold line" },
+            { "session type", "P", "sesTypeIndex: 0", "sesTypeIndex: 2", "sesTypeIndex is \"2\"" },
+            { "session number", "P", "sesNum: 3", "sesNum: 3x", "sesNum is \"3x\"" },
+            { "repetitions", "P", "nTimes: 1", "nTimes: 0", "nTimes is \"0\"" },
+            { "switch", "P", "feedBack: 1", "feedBack: yes", "feedBack is \"yes\"" },
+            { "quote in subject", "P", "subCode: SUB001", "subCode: SUB\"001",
+              "holds a tab or a double quote" },
+            { "renamed", "P", "outputFileName: run.txt", "outputFileName: other.txt",
+              "do not belong together" },
+            { "empty line", "P", "\nsi: 1", "\n\nsi: 1", "line 18 is empty" },
+            { "records header", "R", "nMother", "mothers",
+              "run.txt: the first line is not the records header" },
+            { "records columns", "R", "\t500\t0\n", "\t500\n",
+              "run.txt line 2: 5 columns instead of 6" },
+            { "token twice", "R", "x.wav\t", "m001.wav\t", "file name \"m001.wav\" repeated" },
+            { "count", "R", "x.wav\t1", "x.wav\t-1", "nMother and nStranger must be counts" },
+            { "mean", "R", "\t700\t0", "\tslow\t0",
+              "rt, rt_correct and rt_incorrect must be times" },
+            { "entries header", "E", "stim", "class", "not the entries header" },
+            { "unknown token", "E", "x.wav\t", "y.wav\t",
+              "\"y.wav\" is not a token of the records file" },
+            { "stim", "E", "x.wav\tstranger", "x.wav\tmother",
+              "stim \"mother\" does not fit subject SUB001" },
+            { "resp", "E", "stranger\tmother", "stranger\tmum",
+              "resp \"mum\" is neither mother nor stranger" },
+            { "correctness", "E", "\t0\t700", "\t1\t700",
+              "correctness \"1\" does not match stim and resp" },
+            { "reaction time", "E", "\t700", "\t7e", "rt \"7e\" is not a time in ms" },
+            { "counts disagree", "E", "stranger\tmother\t0", "stranger\tstranger\t1",
+              "run.txt: the counts of x.wav do not match" },
+            { "too many trials", "E", "\t700", "\t700\nx.wav",
+              "3 trials, but the session had 1 to 2" },
+            { "records missing", "R", "*", "", "run.txt is missing" },
+        };
+        const QMap<QString, QString> files = { { "P", "run_parameters.txt" },
+                                               { "R", "run.txt" },
+                                               { "E", "run_entries.txt" } };
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << files.value(row[1]) << row[2] << row[3] << row[4];
         QTest::newRow("no tokens") << "run.txt" << QString(kRecords).section('\n', 1) << ""
                                    << "run.txt holds no tokens";
-        QTest::newRow("entries header") << "run_entries.txt"
-                                        << "stim"
-                                        << "class"
-                                        << "not the entries header";
-        QTest::newRow("unknown token") << "run_entries.txt"
-                                       << "x.wav\t"
-                                       << "y.wav\t"
-                                       << "\"y.wav\" is not a token of the records file";
-        QTest::newRow("stim") << "run_entries.txt"
-                              << "x.wav\tstranger"
-                              << "x.wav\tmother"
-                              << "stim \"mother\" does not fit subject SUB001";
-        QTest::newRow("resp") << "run_entries.txt"
-                              << "stranger\tmother"
-                              << "stranger\tmum"
-                              << "resp \"mum\" is neither mother nor stranger";
-        QTest::newRow("correctness") << "run_entries.txt"
-                                     << "\t0\t700"
-                                     << "\t1\t700"
-                                     << "correctness \"1\" does not match stim and resp";
-        QTest::newRow("reaction time") << "run_entries.txt"
-                                       << "\t700"
-                                       << "\t7e"
-                                       << "rt \"7e\" is not a time in ms";
-        QTest::newRow("counts disagree") << "run_entries.txt"
-                                         << "stranger\tmother\t0"
-                                         << "stranger\tstranger\t1"
-                                         << "run.txt: the counts of x.wav do not match";
-        QTest::newRow("too many trials") << "run_entries.txt"
-                                         << "\t700"
-                                         << "\t700\nx.wav"
-                                         << "3 trials, but the session had 1 to 2";
-        QTest::newRow("records missing") << "run.txt"
-                                         << "*"
-                                         << ""
-                                         << "run.txt is missing";
     }
     void readsOrRefuses()
     {

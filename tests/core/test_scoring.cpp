@@ -24,16 +24,15 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("code");
         QTest::addColumn<bool>("mother");
-        QTest::newRow("last three anywhere") << "x_001_mom.wav"
-                                             << "SUB001" << true;
-        QTest::newRow("not the last three") << "SUB_01.wav"
-                                            << "SUB001" << false;
-        QTest::newRow("short code whole") << "take_ab.wav"
-                                          << "ab" << true;
-        QTest::newRow("empty code") << "anything.wav"
-                                    << "" << true;
-        QTest::newRow("case counts") << "voice_abc.wav"
-                                     << "XYABC" << false;
+        const std::tuple<const char *, const char *, const char *, bool> rows[] = {
+            { "last three anywhere", "x_001_mom.wav", "SUB001", true },
+            { "not the last three", "SUB_01.wav", "SUB001", false },
+            { "short code whole", "take_ab.wav", "ab", true },
+            { "empty code", "anything.wav", "", true },
+            { "case counts", "voice_abc.wav", "XYABC", false },
+        };
+        for (const auto &[name, file, code, mother] : rows)
+            QTest::newRow(name) << QString(file) << QString(code) << mother;
     }
     // The last three characters of the subject code anywhere in the name, case counting.
     void motherTokenRule()

@@ -6,6 +6,7 @@
 // tests and the session timing bench.
 
 #include "tests/support/wavwriter.h"
+#include "tests/support/windowparts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,6 +22,9 @@
 #include <functional>
 
 namespace sessiondriver {
+
+using windowparts::chart;
+using windowparts::part;
 
 // A canonical 16-bit mono PCM file.
 inline bool writeWav(const QString &path, const QVector<qint16> &samples, int rate = 48000)

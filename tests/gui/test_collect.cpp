@@ -79,16 +79,17 @@ class TestCollect : public QObject
     void runSession(QPushButton *prepareButton, int sesNum, bool feedBack, int answers,
                     const QString &saveAs = QString())
     {
-        w->lineEditSesNum->setText(QString::number(sesNum));
-        w->lineEditNTimes->setText("1");
-        w->checkBoxFeedBack->setChecked(feedBack);
+        part<QLineEdit>(w, "lineEditSesNum")->setText(QString::number(sesNum));
+        part<QLineEdit>(w, "lineEditNTimes")->setText("1");
+        part<QCheckBox>(w, "checkBoxFeedBack")->setChecked(feedBack);
         pilot->chooseFolder(tokenFolder);
         prepareButton->click();
-        QVERIFY2(pilot->clean() && w->pushButtonGo->isEnabled(), pilot->errors());
+        QVERIFY2(pilot->clean() && part<QPushButton>(w, "pushButtonGo")->isEnabled(),
+                 pilot->errors());
         if (!saveAs.isEmpty())
             pilot->saveAs(saveAs);
-        w->pushButtonGo->click();
-        SubjectWindow *sw = w->subjectWindow;
+        part<QPushButton>(w, "pushButtonGo")->click();
+        SubjectWindow *sw = w->currentSubjectWindow();
         sw->pushButtonIAmReady->click();
         for (int k = 0; k < answers; ++k) {
             QTRY_VERIFY_WITH_TIMEOUT(sw->pushButtonChoice2->isEnabled(), kSoundTimeoutMs);
@@ -99,7 +100,7 @@ class TestCollect : public QObject
     void closeSubjectWindow()
     {
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
-        w->subjectWindow->close();
+        w->currentSubjectWindow()->close();
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
         QVERIFY(w->isEnabled());
     }
@@ -138,21 +139,23 @@ private slots:
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             delete pilot, delete w;
         });
-        w->lineEditSubCode->setText("SUB001");
+        part<QLineEdit>(w, "lineEditSubCode")->setText("SUB001");
 
         // A whole practice session numbered 2, then an experiment numbered 1
         // that the subject window ends after two answers: sorted by session
         // type first, and the early one holds the answers given.
-        runSession(w->pushButtonPractice, 2, true, 3, out + "a/run.txt");
+        runSession(part<QPushButton>(w, "pushButtonPractice"), 2, true, 3, out + "a/run.txt");
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
         closeSubjectWindow();
-        runSession(w->pushButtonExperiment, 1, false, 2);
+        runSession(part<QPushButton>(w, "pushButtonExperiment"), 1, false, 2);
         if (QTest::currentTestFailed())
             return;
+        QCOMPARE(part<QLineEdit>(w, "lineEditOutputFileName")->text(),
+                 QString("SUB001_experiment001.txt"));
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
         pilot->answerBox("Question", QMessageBox::Yes);
         pilot->saveAs(out + "b/deep/early.txt");
-        w->subjectWindow->close();
+        w->currentSubjectWindow()->close();
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
 
         // A copy of the first set cut short while copied, and one without its

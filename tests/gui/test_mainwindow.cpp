@@ -15,6 +15,7 @@
 
 QT_CHARTS_USE_NAMESPACE
 using namespace wavwriter;
+using namespace windowparts;
 
 namespace {
 QVector<double> tone(int n, double hz, double amplitude)
@@ -51,17 +52,18 @@ class TestMainWindow : public QObject
     // Clicks "Practice" (the pilot answers the dialogs as planned), then checks what is ready.
     void practice(const char *nTimes, int nTokens, int trials, double fs = 48000)
     {
-        w->lineEditNTimes->setText(nTimes);
-        w->pushButtonPractice->click();
+        part<QLineEdit>(w, "lineEditNTimes")->setText(nTimes);
+        part<QPushButton>(w, "pushButtonPractice")->click();
         QVERIFY2(pilot->clean(), pilot->errors());
-        QCOMPARE(QVector<int>({ w->nTokens, w->trials.size(), w->parameters.entries.size() }),
+        QCOMPARE(QVector<int>({ w->tokenCount(), w->trialSequence().size(),
+                                w->sessionParameters().entries.size() }),
                  QVector<int>({ nTokens, trials, trials }));
-        QCOMPARE(w->pushButtonGo->isEnabled(), trials > 0);
-        QCOMPARE(w->lineEditFs->text(), QString::number(fs));
+        QCOMPARE(part<QPushButton>(w, "pushButtonGo")->isEnabled(), trials > 0);
+        QCOMPARE(part<QLineEdit>(w, "lineEditFs")->text(), QString::number(fs));
         if (trials > 0) {
-            QCOMPARE(w->lineEditStatus->text(), QString("practice 1/%1").arg(trials));
-            QCOMPARE(w->parameters.fs, fs);
-            QCOMPARE(w->audioFormat.sampleRate(), int(fs));
+            QCOMPARE(part<QLineEdit>(w, "lineEditStatus")->text(),
+                     QString("practice 1/%1").arg(trials));
+            QCOMPARE(w->sessionParameters().fs, fs);
         }
     }
 
@@ -77,61 +79,68 @@ private slots:
     void startUpState()
     {
         QCOMPARE(w->windowTitle(), QStringLiteral("Orlin Lab | Tellwyn (v09) | Main Window"));
-        const QString desktop = w->parameters.desktopPath;
+        const QString desktop = w->sessionParameters().desktopPath;
         QStringList texts; // "*": typed in
         for (QLineEdit *e :
-             { w->lineEditFs, w->lineEditSoundDuration, w->lineEditSi, w->lineEditSubCode,
-               w->lineEditSesNum, w->lineEditNTimes, w->lineEditWavFilePath, w->lineEditWavFileName,
-               w->lineEditOutputFilePath, w->lineEditOutputFileName, w->lineEditStatus })
+             { part<QLineEdit>(w, "lineEditFs"), part<QLineEdit>(w, "lineEditSoundDuration"),
+               part<QLineEdit>(w, "lineEditSi"), part<QLineEdit>(w, "lineEditSubCode"),
+               part<QLineEdit>(w, "lineEditSesNum"), part<QLineEdit>(w, "lineEditNTimes"),
+               part<QLineEdit>(w, "lineEditWavFilePath"), part<QLineEdit>(w, "lineEditWavFileName"),
+               part<QLineEdit>(w, "lineEditOutputFilePath"),
+               part<QLineEdit>(w, "lineEditOutputFileName"), part<QLineEdit>(w, "lineEditStatus") })
             texts << e->text() + (e->isEnabled() ? "*" : "");
         QCOMPARE(texts,
                  QStringList({ "48000", "250.000", "1000.000", "SUB001*", "1*", "1*", desktop,
                                "SUB001_01.wav", desktop + "/SUB001", "SUB001_practice001.txt",
                                "not started yet" }));
-        for (QCheckBox *c : { w->checkBoxSaveData, w->checkBoxFeedBack, w->checkBoxAutoPlay })
+        for (QCheckBox *c :
+             { part<QCheckBox>(w, "checkBoxSaveData"), part<QCheckBox>(w, "checkBoxFeedBack"),
+               part<QCheckBox>(w, "checkBoxAutoPlay") })
             QVERIFY(c->isChecked() && c->isEnabled());
-        QVERIFY(w->pushButtonPractice->isEnabled() && w->pushButtonQuit->isEnabled());
-        QVERIFY(!w->pushButtonExperiment->isEnabled() && !w->pushButtonGo->isEnabled());
+        QVERIFY(part<QPushButton>(w, "pushButtonPractice")->isEnabled()
+                && part<QPushButton>(w, "pushButtonQuit")->isEnabled());
+        QVERIFY(!part<QPushButton>(w, "pushButtonExperiment")->isEnabled()
+                && !part<QPushButton>(w, "pushButtonGo")->isEnabled());
     }
     void feedbackForcesAutomaticPlay()
     {
-        w->checkBoxAutoPlay->setChecked(false);
-        QVERIFY(!w->parameters.autoPlay);
+        part<QCheckBox>(w, "checkBoxAutoPlay")->setChecked(false);
+        QVERIFY(!w->sessionParameters().autoPlay);
         for (bool feedBack : { false, true }) {
-            QTest::mouseClick(w->checkBoxFeedBack, Qt::LeftButton);
-            QVERIFY(w->parameters.feedBack == feedBack && w->parameters.autoPlay);
-            QVERIFY(w->checkBoxAutoPlay->isChecked()
-                    && w->checkBoxAutoPlay->isEnabled() == feedBack);
+            QTest::mouseClick(part<QCheckBox>(w, "checkBoxFeedBack"), Qt::LeftButton);
+            QVERIFY(w->sessionParameters().feedBack == feedBack && w->sessionParameters().autoPlay);
+            QVERIFY(part<QCheckBox>(w, "checkBoxAutoPlay")->isChecked()
+                    && part<QCheckBox>(w, "checkBoxAutoPlay")->isEnabled() == feedBack);
         }
     }
     // Subject code, session number and type rebuild the output path and name at every keystroke.
     void outputPathAndNameFollowTheControls()
     {
-        const QString desktop = w->parameters.desktopPath;
-        w->lineEditSubCode->clear();
-        QCOMPARE(w->lineEditOutputFilePath->text() + ' ' + w->lineEditOutputFileName->text(),
+        const QString desktop = w->sessionParameters().desktopPath;
+        part<QLineEdit>(w, "lineEditSubCode")->clear();
+        QCOMPARE(part<QLineEdit>(w, "lineEditOutputFilePath")->text() + ' '
+                         + part<QLineEdit>(w, "lineEditOutputFileName")->text(),
                  desktop + "/ _practice001.txt");
         QString typed;
         for (const char ch : { 'A', 'B', '/', '7' }) { // a slash goes into the path as typed
-            QTest::keyClick(w->lineEditSubCode, ch);
+            QTest::keyClick(part<QLineEdit>(w, "lineEditSubCode"), ch);
             typed += ch;
-            QCOMPARE(w->parameters.subCode, typed);
-            QCOMPARE(w->parameters.outputFilePath, desktop + "/" + typed);
-            QCOMPARE(w->lineEditOutputFilePath->text() + ' ' + w->lineEditOutputFileName->text(),
+            QCOMPARE(w->sessionParameters().subCode, typed);
+            QCOMPARE(w->sessionParameters().outputFilePath, desktop + "/" + typed);
+            QCOMPARE(part<QLineEdit>(w, "lineEditOutputFilePath")->text() + ' '
+                             + part<QLineEdit>(w, "lineEditOutputFileName")->text(),
                      desktop + "/" + typed + ' ' + typed + "_practice001.txt");
         }
-        w->lineEditSubCode->setText("SUB001");
-        w->lineEditSesNum->clear();
-        QCOMPARE(w->parameters.sesNum, 0);
-        QCOMPARE(w->lineEditOutputFileName->text(), QStringLiteral("SUB001_practice000.txt"));
-        QTest::keyClicks(w->lineEditSesNum, "1234");
-        QCOMPARE(w->lineEditOutputFileName->text(), QStringLiteral("SUB001_practice1234.txt"));
-        w->lineEditSesNum->setText(QStringLiteral("x2"));
-        QCOMPARE(w->parameters.sesNum, 0);
-        w->lineEditSesNum->setText(QStringLiteral("7"));
-        w->comboBoxSesType->setCurrentIndex(1);
-        QCOMPARE(w->parameters.sesTypeIndex, 1);
-        QCOMPARE(w->lineEditOutputFileName->text(), QStringLiteral("SUB001_experiment007.txt"));
+        part<QLineEdit>(w, "lineEditSubCode")->setText("SUB001");
+        part<QLineEdit>(w, "lineEditSesNum")->clear();
+        QCOMPARE(w->sessionParameters().sesNum, 0);
+        QCOMPARE(part<QLineEdit>(w, "lineEditOutputFileName")->text(),
+                 QStringLiteral("SUB001_practice000.txt"));
+        QTest::keyClicks(part<QLineEdit>(w, "lineEditSesNum"), "1234");
+        QCOMPARE(part<QLineEdit>(w, "lineEditOutputFileName")->text(),
+                 QStringLiteral("SUB001_practice1234.txt"));
+        part<QLineEdit>(w, "lineEditSesNum")->setText(QStringLiteral("x2"));
+        QCOMPARE(w->sessionParameters().sesNum, 0);
     }
     void windowGeometry()
     {
@@ -145,69 +154,81 @@ private slots:
         QCOMPARE(place(screen, { 0, 10 }, 0.5, 0.5), QRect(5, 40, 960, 520)); // off the corner
         QCOMPARE(place(screen, { 300, 200 }, 0.5, 0.5), QRect(300, 200, 960, 520)); // kept
     }
-    // Each token, then an empty one that shows nothing and keeps every range.
+    // The samples, whether the window shows them whole (else 250 ms at most), the
+    // samples plotted (the time axis spans them in ms), the waveform's y range,
+    // the spectrum's bins and the top of its axis (NaN: not checked).
+    void tokenRangesAndPoints_data()
+    {
+        QTest::addColumn<QVector<double>>("samples");
+        QTest::addColumn<bool>("entire");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<QPointF>("y");
+        QTest::addColumn<int>("bins");
+        QTest::addColumn<double>("spectrumTop");
+        QVector<double> whole = tone(24000, 1000, 0.5), cut(24000, 0.0);
+        whole[23999] = 0.75;
+        cut[100] = 0.25;
+        cut[20000] = -0.9; // beyond the plotted part, still in the y range
+        QTest::newRow("500 ms shown whole")
+                << whole << true << 24000 << QPointF(-0.5, 0.75) << 1365 << qQNaN();
+        QTest::newRow("500 ms cut to 250 ms")
+                << cut << false << 12000 << QPointF(-0.9, 0.25) << 1365 << qQNaN();
+        // A strong component above the plotted band still sets the top of the axis.
+        QTest::newRow("6 kHz above the band")
+                << tone(16384, 6000, 0.8) << false << 12000 << QPointF(-0.8, 0.8) << 682 << 0.8;
+        QTest::newRow("silent") << QVector<double>(12000) << true << 12000 << QPointF() << 682
+                                << 0.0;
+        // Shorter than 250 ms: shown whole. No bins: the spectrum keeps its starting range.
+        QTest::newRow("one sample")
+                << QVector<double> { 0.5 } << false << 1 << QPointF(0.5, 0.5) << 0 << 1.0;
+    }
+    // The token, then an empty one that shows nothing and keeps every range.
     void tokenRangesAndPoints()
     {
-        QVector<double> whole = tone(24000, 1000, 0.5), part(24000, 0.0);
-        whole[23999] = 0.75;
-        part[100] = 0.25;
-        part[20000] = -0.9; // beyond the plotted part, still in the y range
-        // Samples, whole or else 250 ms at most, samples plotted (the time axis spans them
-        // in ms), waveform y range, spectrum bins, top of the spectrum axis (NaN: not checked).
-        const std::tuple<QVector<double>, bool, int, QPointF, int, double> cases[] = {
-            { whole, true, 24000, { -0.5, 0.75 }, 1365, qQNaN() },
-            { part, false, 12000, { -0.9, 0.25 }, 1365, qQNaN() },
-            // A strong component above the plotted band still sets the top of the axis.
-            { tone(16384, 6000, 0.8), false, 12000, { -0.8, 0.8 }, 682, 0.8 },
-            { QVector<double>(12000), true, 12000, {}, 682, 0.0 }, // silent
-            // Shorter than 250 ms: shown whole. No bins: the spectrum keeps its starting range.
-            { { 0.5 }, false, 1, { 0.5, 0.5 }, 0, 1.0 },
+        QFETCH(QVector<double>, samples);
+        QFETCH(bool, entire);
+        QFETCH(int, points);
+        QFETCH(QPointF, y);
+        QFETCH(int, bins);
+        QFETCH(double, spectrumTop);
+        w->setAlwaysPlotEntireWaveform(entire);
+        const Chart waveform = chart(w, "waveformChartView");
+        const Chart spectrum = chart(w, "spectrumChartView");
+        // Every sample or bin, or at most four points per pixel column.
+        const auto shown = [](const QLineSeries *series, int all) {
+            const int columns = std::ceil(series->chart()->plotArea().width()) + 3;
+            return series->count() == all || series->count() <= std::min(all, 4 * columns);
         };
-        for (const auto &[samples, entire, points, y, bins, spectrumTop] : cases) {
-            MainWindow window;
-            window.parameters.alwaysPlotEntireWaveformFlag = entire;
-            for (const QVector<double> &token : { samples, QVector<double>() }) {
-                window.setCurrentSamples(token); // what token loading leaves, then the redraws
-                window.plotWaveform();
-                window.computeSpectrum();
-                window.plotSpectrum();
-                // Every sample or bin, or at most four points per pixel column.
-                const auto shown = [](const QLineSeries *series, int all) {
-                    const int columns = std::ceil(series->chart()->plotArea().width()) + 3;
-                    return series->count() == all || series->count() <= std::min(all, 4 * columns);
-                };
-                QCOMPARE(window.waveformSeries->count() > 0, !token.isEmpty());
-                QCOMPARE(window.spectrumSeries->count() > 0, !token.isEmpty() && bins > 0);
-                QVERIFY(shown(window.waveformSeries, points) && shown(window.spectrumSeries, bins));
-                QCOMPARE(rangeOf(window.waveformAxisX), QPointF(0, points / 48.0));
-                QCOMPARE(rangeOf(window.waveformAxisY), y);
-                QVERIFY(qIsNaN(spectrumTop)
-                        || std::abs(window.spectrumAxisY->max() - spectrumTop) < 1e-9);
-            }
+        for (const QVector<double> &token : { samples, QVector<double>() }) {
+            w->setCurrentSamples(token); // what token loading leaves, then the redraws
+            w->plotWaveform();
+            w->computeSpectrum();
+            w->plotSpectrum();
+            QCOMPARE(waveform.series->count() > 0, !token.isEmpty());
+            QCOMPARE(spectrum.series->count() > 0, !token.isEmpty() && bins > 0);
+            QVERIFY(shown(waveform.series, points) && shown(spectrum.series, bins));
+            QCOMPARE(rangeOf(waveform.axisX), QPointF(0, points / 48.0));
+            QCOMPARE(rangeOf(waveform.axisY), y);
+            QVERIFY(qIsNaN(spectrumTop) || std::abs(spectrum.axisY->max() - spectrumTop) < 1e-9);
         }
     }
     void trendGrowsAndResets()
     {
-        w->nTokens = 3;
+        const Chart trend = chart(w, "trendChartView");
+        w->showTrendForTest(3);
+        QCOMPARE(trend.series->count(), 3);
+        QCOMPARE(rangeOf(trend.axisX), QPointF(1, 3));
+        QCOMPARE(rangeOf(trend.axisY), QPointF(0, 4));
+        // Six "Mother" answers to the second file, then the redraw: the axis grows past 4.
+        w->setTrendCount(1, 6);
         w->plotTrend();
-        QCOMPARE(w->trendSeries->count(), 3);
-        QCOMPARE(rangeOf(w->trendAxisX), QPointF(1, 3));
-        QCOMPARE(rangeOf(w->trendAxisY), QPointF(0, 4));
-        // The trial loop's side of six "Mother" answers, then the redraw: the axis grows past 4.
-        w->trials.prepare({ 0, 1, 2 });
-        w->trials.arm(); // a trial has run
-        w->trendY[1] = 6;
-        w->trendPoints[1].setY(6);
-        w->plotTrend();
-        QCOMPARE(rangeOf(w->trendAxisY), QPointF(0, 6));
-        QCOMPARE(w->trendSeries->at(1), QPointF(2, 6));
+        QCOMPARE(rangeOf(trend.axisY), QPointF(0, 6));
+        QCOMPARE(trend.series->at(1), QPointF(2, 6));
         // A new session of one file starts from zero.
-        w->nTokens = 1;
-        w->trials.prepare({ 0 });
-        w->plotTrend();
-        QCOMPARE(w->trendSeries->pointsVector(), QVector<QPointF> { QPointF(1, 0) });
-        QCOMPARE(rangeOf(w->trendAxisX), QPointF(1, 1));
-        QCOMPARE(rangeOf(w->trendAxisY), QPointF(0, 4));
+        w->showTrendForTest(1);
+        QCOMPARE(trend.series->pointsVector(), QVector<QPointF> { QPointF(1, 0) });
+        QCOMPARE(rangeOf(trend.axisX), QPointF(1, 1));
+        QCOMPARE(rangeOf(trend.axisY), QPointF(0, 4));
     }
     void practiceTwice()
     {
@@ -217,27 +238,30 @@ private slots:
                                           { "c.wav", ramp16(48000, 1, 2400) } });
         pilot->chooseFolder(folder48);
         practice("2", 3, 6);
-        QVERIFY(!w->pushButtonExperiment->isEnabled());
-        QCOMPARE(w->lineEditWavFilePath->text(), folder48);
-        const QString first = w->parameters.tokens[w->trials.order()[0]].fileName;
-        QCOMPARE(w->lineEditWavFileName->text(), first);
-        QCOMPARE(w->parameters.entries[0].fileName, first);
-        QCOMPARE(w->signal.size(), first == "b.wav" ? 9600 : first == "c.wav" ? 2400 : 4800);
+        QVERIFY(!part<QPushButton>(w, "pushButtonExperiment")->isEnabled());
+        QCOMPARE(part<QLineEdit>(w, "lineEditWavFilePath")->text(), folder48);
+        const QString first = w->sessionParameters().tokens[w->trialSequence().order()[0]].fileName;
+        QCOMPARE(part<QLineEdit>(w, "lineEditWavFileName")->text(), first);
+        QCOMPARE(w->sessionParameters().entries[0].fileName, first);
+        QCOMPARE(w->currentSamples().size(),
+                 first == "b.wav"           ? 9600
+                         : first == "c.wav" ? 2400
+                                            : 4800);
 
         // The second one starts afresh, in another folder at the tokens' own rate.
         pilot->chooseFolder(folder(
                 "s44",
                 { { "x.wav", ramp16(44100, 2, 4410) }, { "y.WAV", ramp16(44100, 2, 4410) } }));
         practice("1", 2, 2, 44100);
-        QCOMPARE(w->lineEditSoundDuration->text(), QString("100.000"));
-        QCOMPARE(w->signal.size(), 4410);
-        QCOMPARE(w->signal[4409], 4409 / 32768.0); // the left channel
+        QCOMPARE(part<QLineEdit>(w, "lineEditSoundDuration")->text(), QString("100.000"));
+        QCOMPARE(w->currentSamples().size(), 4410);
+        QCOMPARE(w->currentSamples()[4409], 4409 / 32768.0); // the left channel
     }
     void cancelOrFolderWithoutTokens()
     {
         pilot->cancelFileDialog(); // a question after it would be unexpected
         practice("1", 0, 0);
-        QCOMPARE(w->lineEditStatus->text(), QString("not started yet"));
+        QCOMPARE(part<QLineEdit>(w, "lineEditStatus")->text(), QString("not started yet"));
         const QString empty = folder("none", { { "notes.txt", "no sound here" } });
         pilot->chooseFolder(empty); // Yes gives another choice
         pilot->answerBox("Question", QMessageBox::Yes);

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using windowparts::part;
+
 // A session on a machine without a usable audio output: the sound cannot
 // start, and the experimenter is told instead of the session hanging.
 class TestNoAudio : public QObject
@@ -23,10 +25,11 @@ private slots:
         w.show();
         sessiondriver::DialogPilot pilot;
         pilot.chooseFolder(dir.path());
-        w.pushButtonPractice->click();
-        QVERIFY2(pilot.clean() && w.pushButtonGo->isEnabled(), pilot.errors());
-        w.pushButtonGo->click();
-        SubjectWindow *sw = w.subjectWindow;
+        part<QPushButton>(&w, "pushButtonPractice")->click();
+        QVERIFY2(pilot.clean() && part<QPushButton>(&w, "pushButtonGo")->isEnabled(),
+                 pilot.errors());
+        part<QPushButton>(&w, "pushButtonGo")->click();
+        SubjectWindow *sw = w.currentSubjectWindow();
         QSignalSpy plays(&w, SIGNAL(soundPlaying(int)));
 
         QTest::ignoreMessage(QtWarningMsg, "Audio stopped unexpectedly");
@@ -36,7 +39,7 @@ private slots:
         QVERIFY(pilot.boxTexts.last().contains("could not be played"));
         // Nothing played, nothing left behind, and the subject window can be closed.
         QCOMPARE(plays.size(), 0);
-        QVERIFY(!w.soundOutput && !w.audioBytes);
+        QVERIFY(!w.holdsPlayback());
         QTRY_VERIFY(sw->pushButtonDone->isVisible() && sw->isEnabled());
         pilot.answerBox("Confirmation MessageBox", QMessageBox::Yes);
         sw->pushButtonDone->click();

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "trial/resultfiles.h"
 #include "trial/scoring.h"
+#include "trial/sessionjournal.h"
 #include "trial/subjectwindow.h"
 
 #include "tests/gui/sessiondriver.h"
@@ -50,22 +51,23 @@ class TestSession : public QObject
     void prepare(const QString &folder, int nTimes, bool feedBack = true, bool autoPlay = true,
                  bool saveData = true)
     {
-        w->lineEditSubCode->setText("SUB001");
-        w->lineEditNTimes->setText(QString::number(nTimes));
-        w->checkBoxSaveData->setChecked(saveData);
-        w->checkBoxFeedBack->setChecked(feedBack);
-        w->checkBoxAutoPlay->setChecked(autoPlay);
+        part<QLineEdit>(w, "lineEditSubCode")->setText("SUB001");
+        part<QLineEdit>(w, "lineEditNTimes")->setText(QString::number(nTimes));
+        part<QCheckBox>(w, "checkBoxSaveData")->setChecked(saveData);
+        part<QCheckBox>(w, "checkBoxFeedBack")->setChecked(feedBack);
+        part<QCheckBox>(w, "checkBoxAutoPlay")->setChecked(autoPlay);
         pilot->chooseFolder(folder);
-        w->pushButtonPractice->click();
-        QVERIFY2(pilot->clean() && w->pushButtonGo->isEnabled(), pilot->errors());
+        part<QPushButton>(w, "pushButtonPractice")->click();
+        QVERIFY2(pilot->clean() && part<QPushButton>(w, "pushButtonGo")->isEnabled(),
+                 pilot->errors());
     }
     // "Go" and "I am ready".
     void start()
     {
         answeredFiles.clear();
         answeredMother.clear();
-        w->pushButtonGo->click();
-        SubjectWindow *sw = w->subjectWindow;
+        part<QPushButton>(w, "pushButtonGo")->click();
+        SubjectWindow *sw = w->currentSubjectWindow();
         QVERIFY(!w->isEnabled() && sw->isVisible() && sw->isEnabled());
         QVERIFY(sw->pushButtonIAmReady->isVisible() && !sw->pushButtonChoice2->isVisible());
         sw->pushButtonIAmReady->click();
@@ -74,7 +76,7 @@ class TestSession : public QObject
     // Answers by a rule that is not always right and not always "Mother".
     void answerTrials(int nTrials, bool feedBack = true, bool autoPlay = true)
     {
-        SubjectWindow *sw = w->subjectWindow;
+        SubjectWindow *sw = w->currentSubjectWindow();
         QPushButton *chosen = nullptr;
         for (int k = answeredFiles.size(), end = k + nTrials; k < end; ++k) {
             if (chosen && feedBack && !autoPlay) {
@@ -87,12 +89,12 @@ class TestSession : public QObject
                     && (autoPlay || !sw->pushButtonNext->isEnabled()));
             QCOMPARE(sw->pushButtonNext->isVisible(), !autoPlay);
             QVERIFY(!sw->pushButtonChoice2->styleSheet().contains("png"));
-            QCOMPARE(sw->wavFileName, w->parameters.wavFileName);
+            QCOMPARE(sw->wavFileName, w->sessionParameters().wavFileName);
             answeredFiles << sw->wavFileName;
             answeredMother << (k % 3 != 1);
             chosen = answeredMother.last() ? sw->pushButtonChoice2 : sw->pushButtonChoice4;
             chosen->click();
-            if (k + 1 == w->trials.size())
+            if (k + 1 == w->trialSequence().size())
                 return; // the session ends with this answer
             const bool right = isRightAnswer(answeredMother.last(), answeredFiles.last(), "SUB001");
             QCOMPARE(chosen->styleSheet().contains(right ? "(correct.png)" : "(incorrect.png)"),
@@ -167,13 +169,13 @@ class TestSession : public QObject
     // into blocked.txt (whose entries file cannot be written), then into saveAs.
     void closeSubjectWindow(const QString &saveAs = QString())
     {
-        const bool running = w->playbackTimer && w->playbackTimer->isActive();
+        const bool running = w->nextSoundScheduled();
         for (auto button : { QMessageBox::No, QMessageBox::Cancel }) {
             pilot->answerBox("Confirmation MessageBox", button);
-            w->subjectWindow->close();
+            w->currentSubjectWindow()->close();
             QTRY_VERIFY(pilot->done());
-            QVERIFY(w->subjectWindow->isVisible() && !w->isEnabled());
-            QCOMPARE(w->playbackTimer && w->playbackTimer->isActive(), running);
+            QVERIFY(w->currentSubjectWindow()->isVisible() && !w->isEnabled());
+            QCOMPARE(w->nextSoundScheduled(), running);
         }
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
         if (!saveAs.isEmpty()) {
@@ -183,11 +185,12 @@ class TestSession : public QObject
             pilot->answerBox("Question", QMessageBox::Yes); // save again elsewhere
             pilot->saveAs(out + saveAs + ".txt");
         }
-        w->subjectWindow->close();
+        w->currentSubjectWindow()->close();
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
-        QVERIFY(!w->subjectWindow->isVisible() && w->isEnabled() && !w->pushButtonGo->isEnabled()
-                && w->pushButtonExperiment->isEnabled());
-        QVERIFY(!(w->playbackTimer && w->playbackTimer->isActive()) && !w->soundOutput);
+        QVERIFY(!w->currentSubjectWindow()->isVisible() && w->isEnabled()
+                && !part<QPushButton>(w, "pushButtonGo")->isEnabled()
+                && part<QPushButton>(w, "pushButtonExperiment")->isEnabled());
+        QVERIFY(!w->nextSoundScheduled() && w->soundOutputName().isEmpty());
     }
 
 private slots:
@@ -227,24 +230,27 @@ private slots:
         STEP(prepare(tokenFolder, 2, feedBack, autoPlay));
         QSignalSpy plays(w, SIGNAL(soundPlaying(int)));
         STEP(start());
+        QCOMPARE(journalFiles(journalFolder()).size(), 1);
         pilot->saveAs(out + name + ".txt");
-        STEP(answerTrials(w->trials.size(), feedBack, autoPlay));
+        STEP(answerTrials(w->trialSequence().size(), feedBack, autoPlay));
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
-        QCOMPARE(plays.size(), 2 * w->trials.size()); // each sound started and ended
-        SubjectWindow *sw = w->subjectWindow;
+        QCOMPARE(plays.size(), 2 * w->trialSequence().size()); // each sound started and ended
+        SubjectWindow *sw = w->currentSubjectWindow();
         QVERIFY(sw->pushButtonDone->isVisible() && sw->isEnabled()
                 && !sw->pushButtonNext->isVisible());
         QCOMPARE(sw->pushButtonChoice2->isVisible(), feedBack);
         QCOMPARE(sw->labelResult->text(),
                  QString("Frequency Difference = 0 %,   Reaction Time = 0 ms"));
-        QVERIFY(!w->soundOutput && !w->audioBytes);
+        QVERIFY(!w->holdsPlayback());
         STEP(checkResultFiles(name, tokenFolder, 2, feedBack, autoPlay));
         STEP(checkTimingFile(name));
+        // Saved: no journal is left to offer at the next start.
+        QCOMPARE(QDir(journalFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
         sw->pushButtonDone->click();
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
-        QVERIFY(w->isEnabled() && !w->pushButtonGo->isEnabled()
-                && w->pushButtonExperiment->isEnabled());
+        QVERIFY(w->isEnabled() && !part<QPushButton>(w, "pushButtonGo")->isEnabled()
+                && part<QPushButton>(w, "pushButtonExperiment")->isEnabled());
     }
     // What reaches the null sink is the token itself, through each output.
     // Playback runs at the sink's own rate and format (48 kHz float) at full
@@ -263,7 +269,7 @@ private slots:
         QFETCH(QString, output);
         if (output == QLatin1String("pipewire") && !makeSoundOutput(output)->start(48000))
             QSKIP("no PipeWire server runs here");
-        w->audioOutputChoice = output;
+        w->setAudioOutputChoice(output);
         const QString folder = workDir.filePath("one");
         const QVector<qint16> token = offsetTone(14400, 500); // 300 ms
         QVERIFY(QDir().mkpath(folder) && writeWav(folder + "/only001.wav", token));
@@ -275,7 +281,8 @@ private slots:
         QVERIFY2(capture.waitForStarted(), "parec is needed to record the sink");
         QTest::qWait(300);
         STEP(start());
-        QTRY_VERIFY_WITH_TIMEOUT(w->subjectWindow->pushButtonChoice2->isEnabled(), kSoundTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(w->currentSubjectWindow()->pushButtonChoice2->isEnabled(),
+                                 kSoundTimeoutMs);
         QTest::qWait(300);
         capture.terminate();
         QVERIFY(capture.waitForFinished());
@@ -298,10 +305,11 @@ private slots:
         qInfo("sink received %d samples of %d, level ratio %.9f", length, int(token.size()),
               levelRatio);
         QVERIFY2(std::fabs(levelRatio - 1) < 1e-3, qPrintable(QString::number(levelRatio)));
-        QCOMPARE(w->soundOutput->name(), output);
+        QCOMPARE(w->soundOutputName(), output);
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
-        w->subjectWindow->pushButtonChoice2->click(); // ends the one-trial session, nothing saved
-        w->subjectWindow->pushButtonDone->click();
+        w->currentSubjectWindow()
+                ->pushButtonChoice2->click(); // ends the one-trial session, nothing saved
+        w->currentSubjectWindow()->pushButtonDone->click();
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
     }
     // A file that cannot be written is reported, the others are written, and the answers
@@ -310,11 +318,12 @@ private slots:
     {
         QVERIFY(QDir().mkpath(out + "blocked_entries.txt")); // a folder where a file should go
         STEP(prepare(tokenFolder, 2));
-        w->lineEditNTimes->setText("5"); // typed after preparing: the session keeps its 2
+        part<QLineEdit>(w, "lineEditNTimes")
+                ->setText("5"); // typed after preparing: the session keeps its 2
         STEP(start());
-        QCOMPARE(w->lineEditNTimes->text(), QStringLiteral("2"));
+        QCOMPARE(part<QLineEdit>(w, "lineEditNTimes")->text(), QStringLiteral("2"));
         STEP(answerTrials(2));
-        QVERIFY(w->playbackTimer->isActive()); // the third sound is armed: closing must silence it
+        QVERIFY(w->nextSoundScheduled()); // the third sound is armed: closing must silence it
         QSignalSpy plays(w, SIGNAL(soundPlaying(int)));
         STEP(closeSubjectWindow("early"));
         QVERIFY(pilot->boxTexts[3].contains("2 of 6"));
@@ -325,13 +334,14 @@ private slots:
         STEP(checkResultFiles("early", tokenFolder, 2));
 
         // A new session right away: nothing of the old one reaches it.
-        QPointer<SubjectWindow> oldWindow = w->subjectWindow;
+        QPointer<SubjectWindow> oldWindow = w->currentSubjectWindow();
         STEP(prepare(tokenFolder, 1));
-        w->pushButtonGo->click();
+        part<QPushButton>(w, "pushButtonGo")->click();
         QVERIFY(oldWindow.isNull());
         QTest::qWait(1600); // longer than the old session's pending interval
         QCOMPARE(plays.size(), 0);
-        QVERIFY(w->subjectWindow->pushButtonIAmReady->isVisible() && w->subjectWindow->isEnabled());
+        QVERIFY(w->currentSubjectWindow()->pushButtonIAmReady->isVisible()
+                && w->currentSubjectWindow()->isEnabled());
         closeSubjectWindow(); // before "I am ready": nothing to offer
     }
     void cancelledSaveAsksBeforeDiscarding()
@@ -344,31 +354,50 @@ private slots:
         pilot->answerBox("Question", QMessageBox::Yes); // discard
         STEP(answerTrials(3, false));
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
-        QVERIFY(!QFile::exists("_entries.") && w->subjectWindow->pushButtonDone->isVisible());
+        QVERIFY(!QFile::exists("_entries.")
+                && w->currentSubjectWindow()->pushButtonDone->isVisible());
         closeSubjectWindow(); // finished: nothing more is offered
+    }
+    // The first token is in memory at "I am ready"; the second trial's token
+    // goes, or changes on disk, before its trial.
+    void unreadableTokenStopsTheSession_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // empty: the file is removed
+        QTest::addColumn<QString>("reason"); // told to the experimenter
+        QByteArray huge = wavwriter::canonical(QByteArray(8, '\1'));
+        huge.replace(40, 4, wavwriter::le(0xFFFFFFFF, 4));
+        QTest::newRow("removed") << QByteArray() << "Unable to open WAV file";
+        QTest::newRow("garbage") << QByteArray(300, '\x5a') << "Not a WAV file";
+        QTest::newRow("another rate") << wavwriter::ramp16(22050, 1, 2205)
+                                      << "sampling rate 22050 Hz differs from the session's "
+                                         "48000 Hz";
+        QTest::newRow("claims 4 GiB") << huge << "sample data incomplete";
     }
     void unreadableTokenStopsTheSession()
     {
-        const QString folder = workDir.filePath("vanishing");
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        const QString folder = workDir.filePath(QString("changing ") + QTest::currentDataTag());
         QVERIFY(QDir().mkpath(folder));
         for (const QString &name : kTokens)
             QVERIFY(QFile::copy(tokenFolder + '/' + name, folder + '/' + name));
         STEP(prepare(folder, 1));
-        for (const QString &name : kTokens) // the first token is in memory already
-            QVERIFY(QFile::remove(folder + '/' + name));
+        const QString second = folder + '/' + kTokens[w->trialSequence().order()[1]];
+        QVERIFY(bytes.isEmpty() ? QFile::remove(second) : wavwriter::put(second, bytes));
         STEP(start());
         QSignalSpy plays(w, SIGNAL(soundPlaying(int)));
         pilot->answerBox("Warning", QMessageBox::Ok);
         pilot->answerBox("Question", QMessageBox::Yes);
-        pilot->saveAs(out + "vanishing.txt");
+        pilot->saveAs(out + QTest::currentDataTag() + ".txt");
         STEP(answerTrials(1));
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
-        QVERIFY2(pilot->boxTexts[0].contains(kTokens[w->trials.order()[1]]),
+        QVERIFY2(pilot->boxTexts[0].contains(second) && pilot->boxTexts[0].contains(reason),
                  qPrintable(pilot->boxTexts[0]));
-        QVERIFY(w->subjectWindow->pushButtonDone->isVisible());
+        QVERIFY2(pilot->boxTexts[1].contains("1 of 3"), qPrintable(pilot->boxTexts[1]));
+        QVERIFY(w->currentSubjectWindow()->pushButtonDone->isVisible());
         QTest::qWait(1500);
         QCOMPARE(plays.size(), 2); // the first sound only, nothing in place of the missing one
-        STEP(checkResultFiles("vanishing", folder, 1));
+        STEP(checkResultFiles(QTest::currentDataTag(), folder, 1));
         closeSubjectWindow();
     }
     // The main window can go in the middle of a session (closed by the window
@@ -380,7 +409,7 @@ private slots:
         for (bool stoppedFirst : { false, true }) {
             STEP(prepare(tokenFolder, 2, true, true, false));
             STEP(start());
-            SubjectWindow *sw = w->subjectWindow;
+            SubjectWindow *sw = w->currentSubjectWindow();
             QTRY_VERIFY_WITH_TIMEOUT(sw->pushButtonChoice2->isEnabled(), kSoundTimeoutMs);
             sw->pushButtonChoice2->click();
             if (stoppedFirst)

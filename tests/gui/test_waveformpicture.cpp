@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "tests/support/windowparts.h"
 
 #include <QSignalSpy>
 #include <QtCharts>
@@ -147,7 +148,8 @@ private slots:
         w.resize(kSizes[1 - size]);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.setCurrentSamples(voiceLike(static_cast<int>(seconds * kFs)));
+        const QVector<double> samples = voiceLike(static_cast<int>(seconds * kFs));
+        w.setCurrentSamples(samples);
         w.plotWaveform();
         w.computeSpectrum();
         w.plotSpectrum();
@@ -157,18 +159,23 @@ private slots:
             return PlotColumns { chart->plotArea().left(), chart->plotArea().width(), axisX->min(),
                                  axisX->max() };
         };
-        QTRY_VERIFY(w.waveformChartView->width() > kSizes[size].width() / 2
-                    && w.waveformColumns == columnsNow(w.waveformChart)
-                    && w.spectrumColumns == columnsNow(w.spectrumChart));
+        const windowparts::Chart waveform = windowparts::chart(&w, "waveformChartView");
+        const windowparts::Chart spectrum = windowparts::chart(&w, "spectrumChartView");
+        QTRY_VERIFY(waveform.view->width() > kSizes[size].width() / 2
+                    && w.waveformPlotColumns() == columnsNow(waveform.chart)
+                    && w.spectrumPlotColumns() == columnsNow(spectrum.chart));
 
+        // Every sample at its time in ms, as the time axis counts.
+        QVector<double> timesMs(samples.size());
+        for (int i = 0; i < samples.size(); ++i)
+            timesMs[i] = i * (1000 / kFs);
         QVector<QPointF> everySample;
-        fillWaveformPoints(w.waveformTime, w.signal, w.parameters.nSamplesToPlot, everySample);
+        fillWaveformPoints(timesMs, samples, samples.size(), everySample);
         QVector<QPointF> everyBin;
-        fillSpectrumPoints(w.spectrumFrequencies, w.spectrumAmplitudes,
-                           w.parameters.nFreqBinsToPlot, everyBin);
-        const std::pair<QChartView *, QVector<QPointF>> charts[] = {
-            { w.waveformChartView, everySample }, { w.spectrumChartView, everyBin }
-        };
+        fillSpectrumPoints(w.spectrumBinFrequencies(), w.spectrumBinAmplitudes(),
+                           w.sessionParameters().nFreqBinsToPlot, everyBin);
+        const std::pair<QChartView *, QVector<QPointF>> charts[] = { { waveform.view, everySample },
+                                                                     { spectrum.view, everyBin } };
         for (const auto &[view, every] : charts) {
             auto *series = static_cast<QLineSeries *>(view->chart()->series().first());
             const QRectF area = view->chart()->plotArea();
