@@ -38,7 +38,12 @@
 //                  underrun nobody reports: the pipe sink cannot see it);
 //  display work    how long the answer's own handling (scoring, loading the
 //                  next token, spectrum, charts, arming the sound) held the
-//                  GUI thread.
+//                  GUI thread;
+//  redraw          from the answer until the waveform and spectrum views
+//                  finished painting the next token (the display work, the
+//                  layout and the repaint).
+// It also prints the longest time the GUI thread spent on one event while
+// the trials ran (the blocks that --block-gui-ms adds aside).
 // The reaction-time clock's start is read from the program itself just before
 // each click: now minus what the clock shows.
 //
@@ -70,6 +75,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
+#include <set>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -97,6 +104,50 @@ double nowMs()
                    std::chrono::steady_clock::now().time_since_epoch())
             .count();
 }
+
+// Notes when the watched views last finished painting, and the longest
+// single event of the GUI thread.
+class TimedApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        if (depth > 0)
+            return QApplication::notify(receiver, event);
+        ++depth;
+        const double start = nowMs();
+        const bool done = QApplication::notify(receiver, event);
+        const double end = nowMs();
+        --depth;
+        if (!blocking)
+            longestMs = std::max(longestMs, end - start);
+        blocking = false;
+        if (event->type() == QEvent::Paint && watched.count(receiver) > 0)
+            lastPaintEnd[receiver] = end;
+        return done;
+    }
+    // When every watched view had finished a paint begun after since, or NAN
+    // while one has not.
+    double allPaintedAfter(double since) const
+    {
+        double at = since;
+        for (const QObject *view : watched) {
+            const auto it = lastPaintEnd.find(view);
+            if (it == lastPaintEnd.end() || it->second <= since)
+                return NAN;
+            at = std::max(at, it->second);
+        }
+        return at;
+    }
+    std::set<const QObject *> watched;
+    std::map<const QObject *, double> lastPaintEnd;
+    double longestMs = 0;
+    bool blocking = false; // inside a block the bench makes on purpose
+
+private:
+    int depth = 0;
+};
 
 // parec on the null sink's monitor, read on its own thread.
 class MonitorCapture
@@ -370,7 +421,7 @@ int main(int argc, char *argv[])
     qputenv("HOME", home.path().toLocal8Bit());
     QDir(home.path()).mkpath("Desktop");
     qInstallMessageHandler(quietMessages);
-    QApplication app(argc, argv);
+    TimedApplication app(argc, argv);
 
     const QString folder = home.filePath("tokens");
     QDir().mkpath(folder);
@@ -391,6 +442,8 @@ int main(int argc, char *argv[])
     if (!output.isEmpty())
         w.setAudioOutputChoice(output);
     w.show();
+    for (const char *view : { "waveformChartView", "spectrumChartView" })
+        app.watched.insert(windowparts::chart(&w, view).view->viewport());
     windowparts::part<QLineEdit>(&w, "lineEditNTimes")->setText(QString::number(repetitions));
     windowparts::part<QCheckBox>(&w, "checkBoxSaveData")->setChecked(false);
     sessiondriver::DialogPilot pilot;
@@ -405,12 +458,15 @@ int main(int argc, char *argv[])
     const double delayMs = playbackDelayMs(tokenFrames / kRate, w.sessionParameters().si);
 
     std::vector<double> answerAt(nTrials, NAN), startAt(nTrials, NAN), endAt(nTrials, NAN),
-            clockAt(nTrials, NAN), displayMs(nTrials, NAN);
+            clockAt(nTrials, NAN), displayMs(nTrials, NAN), redrawMs(nTrials, NAN);
     int trial = -1;
     bool finished = false;
     QObject::connect(&w, &MainWindow::soundPlaying, [&](int index) {
         const double t = nowMs();
         if (index != -1) {
+            // The answer before this sound has been drawn by now.
+            if (trial >= 0)
+                redrawMs[trial] = app.allPaintedAfter(answerAt[trial + 1]) - answerAt[trial + 1];
             startAt[++trial] = t;
             return;
         }
@@ -426,7 +482,8 @@ int main(int argc, char *argv[])
             displayMs[answered] = nowMs() - before;
             if (blockGuiMs > 0 && answered % 2 == 0 && answered + 1 < nTrials) {
                 // The GUI thread stops dead while the next sound is due.
-                QTimer::singleShot(int(delayMs) - 250, [blockGuiMs] {
+                QTimer::singleShot(int(delayMs) - 250, [blockGuiMs, &app] {
+                    app.blocking = true;
                     const double until = nowMs() + blockGuiMs;
                     while (nowMs() < until) { }
                 });
@@ -438,12 +495,14 @@ int main(int argc, char *argv[])
     windowparts::part<QPushButton>(&w, "pushButtonGo")->click();
     QTest::qWait(readMs);
     answerAt[0] = nowMs();
+    app.longestMs = 0;
     w.currentSubjectWindow()->pushButtonIAmReady->click();
     const int timeoutMs = int(nTrials * (delayMs + tokenMs + 1000));
     QElapsedTimer waited;
     waited.start();
     while (!finished && waited.elapsed() < timeoutMs)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const double longestBlockMs = app.longestMs;
     QTest::qWait(500);
     stopCapture();
     if (!finished) {
@@ -468,9 +527,9 @@ int main(int argc, char *argv[])
     // to 0.001), back on the monotonic clock.
     const QStringList timingRows = timingFileText(w.sessionTimings()).split(QLatin1Char('\n'));
     const double readyMs = w.trialsStartedAtNs() / 1e6;
-    std::vector<double> onsetError, clockVsSink, startSignal, endSignal, display, fileOnset,
+    std::vector<double> onsetError, clockVsSink, startSignal, endSignal, display, redraw, fileOnset,
             lengthError;
-    int dropouts = 0;
+    int dropouts = 0, redrawsUnseen = 0;
     std::printf("trial  onset error  clock - sink  start sig  end sig  display work  file onset"
                 "  latency  dropouts  length%s   (ms)\n",
                 cardFifo ? "  card gap" : "");
@@ -490,8 +549,13 @@ int main(int argc, char *argv[])
         const int trialDropouts = row.value(8).toInt();
         dropouts += trialDropouts;
         // The last answer ends the session: no display work follows it.
-        if (k + 1 < nTrials)
+        if (k + 1 < nTrials) {
             display.push_back(displayMs[k]);
+            if (std::isfinite(redrawMs[k]))
+                redraw.push_back(redrawMs[k]);
+            else
+                ++redrawsUnseen;
+        }
         const QByteArray work = k + 1 < nTrials ? QByteArray::number(displayMs[k], 'f', 3) : "-";
         lengthError.push_back(sound.end - sound.start - tokenMs);
         std::printf("%5d  %11.3f  %12.3f  %9.3f  %7.3f  %12s  %10.3f  %7.2f  %8d  %6.3f", k + 1,
@@ -532,6 +596,13 @@ int main(int argc, char *argv[])
     if (cardFifo)
         std::printf("card gaps     %d trials in which the card ran out of samples\n", gapTrials);
     printStats("display work", display);
+    printStats("redraw", redraw);
+    std::printf(
+            "redraws       %d of %d took 16 ms or more; %d not seen before the next sound\n",
+            int(std::count_if(redraw.begin(), redraw.end(), [](double ms) { return ms >= 16; })),
+            int(redraw.size()) + redrawsUnseen, redrawsUnseen);
+    std::printf("longest block %.3f ms of the GUI thread on one event while the trials ran\n",
+                longestBlockMs);
     printStats("capture lag", readLag);
     if (!cardFifo)
         std::printf("monitor clock %+.1f ppm against the monotonic clock\n",
