@@ -113,8 +113,13 @@ public:
     using QApplication::QApplication;
     bool notify(QObject *receiver, QEvent *event) override
     {
-        if (depth > 0)
-            return QApplication::notify(receiver, event);
+        if (depth > 0) {
+            // Views paint inside the window's update request.
+            const bool done = QApplication::notify(receiver, event);
+            if (event->type() == QEvent::Paint && watched.count(receiver) > 0)
+                lastPaintEnd[receiver] = nowMs();
+            return done;
+        }
         ++depth;
         const double start = nowMs();
         const bool done = QApplication::notify(receiver, event);
