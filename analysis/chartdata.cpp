@@ -215,15 +215,12 @@ bool valueRange(const QVector<double> &values, QVector<double> &range)
     return true;
 }
 
-void resetTrend(int nTokens, QVector<double> &trendX, QVector<double> &trendY,
-                QVector<QPointF> &trendPoints)
+void resetTrend(int nTokens, QVector<double> &trendY, QVector<QPointF> &trendPoints)
 {
     const int n = std::max(nTokens, 0);
-    trendX.resize(n);
     trendY.resize(n);
     trendPoints.resize(n);
     for (int i = 0; i < n; ++i) {
-        trendX[i] = i + 1;
         trendY[i] = 0;
         trendPoints[i] = QPointF(i + 1, 0);
     }

@@ -60,8 +60,7 @@ int fillSpectrumPoints(const QVector<double> &frequencies, const QVector<double>
 bool valueRange(const QVector<double> &values, QVector<double> &range);
 
 // A fresh trend for nTokens sound files: x = 1 ... nTokens, every count 0.
-void resetTrend(int nTokens, QVector<double> &trendX, QVector<double> &trendY,
-                QVector<QPointF> &trendPoints);
+void resetTrend(int nTokens, QVector<double> &trendY, QVector<QPointF> &trendPoints);
 
 // Top of the trend's y axis, which always starts at 0: the largest count when
 // it is above 4, else 4. Sets trendRange to {smallest, largest} count when

@@ -260,7 +260,7 @@ void MainWindow::showTrendForTest(int tokens)
 void MainWindow::plotTrend()
 {
     if (trials.nextTrial() == 0 && nTokens > 0) {
-        resetTrend(nTokens, trendX, trendY, trendPoints);
+        resetTrend(nTokens, trendY, trendPoints);
         trendAxisX->setRange(1, nTokens);
         trendAxisX->setLabelFormat(QStringLiteral("%g"));
         // One labelled tick per sound file while the labels fit. Thousands

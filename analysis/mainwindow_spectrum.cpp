@@ -19,17 +19,13 @@ void MainWindow::computeSpectrum()
 {
     // The worker's spectrum of this very token, when the trial before asked for it.
     if (parameters.nSamples == signal.size()
-        && spectrumAhead.take(signal, nFFT, parameters.fs, spectrumFrequencies, spectrumAmplitudes,
-                              freqResolution))
+        && spectrumAhead.take(signal, nFFT, parameters.fs, spectrumFrequencies, spectrumAmplitudes))
         return;
     const SpectrumResult result =
             computeAmplitudeSpectrum(signal, parameters.nSamples, nFFT, parameters.fs,
                                      spectrumFrequencies, spectrumAmplitudes);
-    if (!result.error.isEmpty()) {
+    if (!result.error.isEmpty())
         qWarning().noquote() << "Spectrum not computed:" << result.error;
-        return;
-    }
-    freqResolution = result.freqResolution;
 }
 
 void MainWindow::prepareNextSpectrum()
@@ -39,8 +35,7 @@ void MainWindow::prepareNextSpectrum()
         spectrumAhead.drop();
         return;
     }
-    const QString path =
-            parameters.tokens[token].folder + QLatin1Char('/') + parameters.tokens[token].fileName;
+    const QString path = parameters.tokens[token].path();
     spectrumAhead.prepare(
             [path] {
                 WavFile wav;

@@ -32,7 +32,6 @@ struct SpectrumAhead::Job
     int nFFT = 0;
     QVector<double> frequencies;
     QVector<double> amplitudes;
-    double freqResolution = 0;
     bool ok = false;
     std::atomic<bool> dropped { false };
     std::atomic<bool> done { false };
@@ -70,15 +69,13 @@ void SpectrumAhead::prepare(Loader load, double fs)
             const SpectrumResult result = computeAmplitudeSpectrum(
                     job->samples, n, job->nFFT, job->fs, job->frequencies, job->amplitudes);
             job->ok = result.error.isEmpty();
-            job->freqResolution = result.freqResolution;
         }
         job->done.store(true, std::memory_order_release);
     });
 }
 
 bool SpectrumAhead::take(const QVector<double> &samples, int nFFT, double fs,
-                         QVector<double> &frequencies, QVector<double> &amplitudes,
-                         double &freqResolution)
+                         QVector<double> &frequencies, QVector<double> &amplitudes)
 {
     if (!latest || !latest->done.load(std::memory_order_acquire))
         return false;
@@ -93,7 +90,6 @@ bool SpectrumAhead::take(const QVector<double> &samples, int nFFT, double fs,
         return false;
     frequencies.swap(job.frequencies);
     amplitudes.swap(job.amplitudes);
-    freqResolution = job.freqResolution;
     release(std::move(latest));
     return true;
 }

@@ -33,11 +33,10 @@ public:
     void prepare(Loader load, double fs);
     // When the worker has finished and its spectrum was computed from exactly
     // samples at nFFT and fs: moves it into frequencies and amplitudes (sized
-    // nFFT / 2 by the caller, as the worker's are), sets freqResolution and
-    // returns true. Otherwise changes nothing and returns false; it never
-    // waits for the worker.
+    // nFFT / 2 by the caller, as the worker's are) and returns true. Otherwise changes nothing and
+    // returns false; it never waits for the worker.
     bool take(const QVector<double> &samples, int nFFT, double fs, QVector<double> &frequencies,
-              QVector<double> &amplitudes, double &freqResolution);
+              QVector<double> &amplitudes);
     // Forgets what was asked (a session ends); a running computation finishes
     // unseen.
     void drop();

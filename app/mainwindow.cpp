@@ -252,7 +252,6 @@ void MainWindow::initMainWindow()
 
     // Derived sizes and display buffers.
     waveformTime.resize(p.nSamplesToPlot);
-    trendX.resize(0);
     trendY.resize(0);
     trendPoints.resize(nTokens);
     p.alwaysPlotEntireWaveformFlag = true;

@@ -276,7 +276,6 @@ private:
     // Working data of the signal display and the trial loop.
     QVector<double> waveformTime;
     QVector<double> signal;
-    QVector<double> trendX;
     QVector<double> trendY;
     QVector<QPointF> waveformPoints;
     QVector<QPointF> trendPoints;
@@ -284,7 +283,6 @@ private:
     QVector<double> spectrumRange;
     QVector<double> trendRange;
     int nFFT = 0;
-    double freqResolution = 0.0;
     QVector<double> spectrumFrequencies;
     QVector<double> spectrumAmplitudes;
     QVector<QPointF> spectrumPoints;
@@ -323,7 +321,6 @@ private:
     int currentTokenIndex = 0;
     int nTimesSession = 0;
     int nTokens = 0;
-    QString statusText;
     QString loadProblem; // why the last loadCurrentToken failed
 
     QFont axisLabelsFont;

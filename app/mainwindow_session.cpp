@@ -125,8 +125,7 @@ void MainWindow::displayWavFileInfo()
 
 void MainWindow::displayStatus()
 {
-    statusText = parameters.sesTypeNames.value(comboBoxSesType->currentIndex()) + QLatin1Char(' ')
-            + QString::number(trials.nextTrial() + 1) + QLatin1Char('/')
-            + QString::number(trials.size());
-    lineEditStatus->setText(statusText);
+    lineEditStatus->setText(parameters.sesTypeNames.value(comboBoxSesType->currentIndex())
+                            + QLatin1Char(' ') + QString::number(trials.nextTrial() + 1)
+                            + QLatin1Char('/') + QString::number(trials.size()));
 }

@@ -78,7 +78,7 @@ bool MainWindow::loadCurrentToken()
         p.entries[trial].folder = token.folder;
         p.entries[trial].fileName = token.fileName;
     }
-    currentWavFile = p.wavFilePath + QLatin1Char('/') + p.wavFileName;
+    currentWavFile = token.path();
 
     // A failed read leaves the previous token's samples in wav: never use them.
     QString &problem = loadProblem;

@@ -11,6 +11,8 @@ struct TokenRecord
     TokenRecord(); // folder = the user's desktop folder
     TokenRecord(const QString &folder, const QString &fileName);
 
+    QString path() const { return folder + QLatin1Char('/') + fileName; }
+
     QString folder;
     QString fileName;
     QString stim;

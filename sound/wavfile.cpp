@@ -246,9 +246,6 @@ void WavFile::convertSamples()
                 samples[i] = x;
             }
             break;
-        case 32:
-            std::cerr << "32-bit PCM is not working yet." << std::endl;
-            break;
         default:
             std::cerr << "Not recognizable bits per sample. " << std::endl;
             break;

@@ -30,7 +30,6 @@ public:
     bool writeWavFile(const char *path);
     void printHeader();
     void printSamples();
-    static int headerSize() { return 44; }
 
     // The header, little-endian in the file, in the order of a canonical file.
     char riffHeader[4];

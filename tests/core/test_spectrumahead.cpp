@@ -49,21 +49,17 @@ private slots:
         spectra.waitForWorker();
         const int nFFT = spectrumFftLength(shown.size());
         QVector<double> freq(nFFT / 2, -1), amp(nFFT / 2, -1);
-        double resolution = -1;
-        QCOMPARE(spectra.take(shown, nFFT, fs, freq, amp, resolution), taken);
+        QCOMPARE(spectra.take(shown, nFFT, fs, freq, amp), taken);
         if (!taken) {
             QCOMPARE(amp, QVector<double>(nFFT / 2, -1));
-            QCOMPARE(resolution, -1.0);
             return;
         }
         QVector<double> freqHere(nFFT / 2), ampHere(nFFT / 2);
-        const SpectrumResult here =
-                computeAmplitudeSpectrum(shown, shown.size(), nFFT, fs, freqHere, ampHere);
+        computeAmplitudeSpectrum(shown, shown.size(), nFFT, fs, freqHere, ampHere);
         QCOMPARE(freq, freqHere);
         QCOMPARE(amp, ampHere); // bit for bit: the same transform of the same samples
-        QCOMPARE(resolution, here.freqResolution);
         // Taken once: a second call finds nothing.
-        QVERIFY(!spectra.take(shown, nFFT, fs, freq, amp, resolution));
+        QVERIFY(!spectra.take(shown, nFFT, fs, freq, amp));
     }
 
     // Never waits for the worker, never hands over a spectrum asked for before
@@ -73,7 +69,6 @@ private slots:
         const QVector<double> first = tone(4000, 300), second = tone(4000, 500);
         const int nFFT = spectrumFftLength(4000);
         QVector<double> freq(nFFT / 2), amp(nFFT / 2);
-        double resolution = 0;
         SpectrumAhead spectra;
         QSemaphore loaderMayGo;
         spectra.prepare(
@@ -82,18 +77,18 @@ private slots:
                     return first;
                 },
                 48000);
-        QVERIFY(!spectra.take(first, nFFT, 48000, freq, amp, resolution)); // still loading
+        QVERIFY(!spectra.take(first, nFFT, 48000, freq, amp)); // still loading
         spectra.prepare([second] { return second; }, 48000);
         loaderMayGo.release();
         spectra.waitForWorker();
-        QVERIFY(!spectra.take(first, nFFT, 48000, freq, amp, resolution));
+        QVERIFY(!spectra.take(first, nFFT, 48000, freq, amp));
         spectra.prepare([second] { return second; }, 48000);
         spectra.drop();
         spectra.waitForWorker();
-        QVERIFY(!spectra.take(second, nFFT, 48000, freq, amp, resolution));
+        QVERIFY(!spectra.take(second, nFFT, 48000, freq, amp));
         spectra.prepare([] { return QVector<double>(); }, 48000); // a file that failed to load
         spectra.waitForWorker();
-        QVERIFY(!spectra.take(QVector<double>(), 1, 48000, freq, amp, resolution));
+        QVERIFY(!spectra.take(QVector<double>(), 1, 48000, freq, amp));
     }
 };
 
