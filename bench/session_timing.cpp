@@ -225,7 +225,7 @@ private:
 class CardCapture
 {
 public:
-    bool start(const char *fifo, int pipeBytes)
+    bool start(const char *fifo, int pipeBytes, double expectedSeconds)
     {
         fd = open(fifo, O_RDONLY | O_NONBLOCK);
         if (fd < 0)
@@ -235,6 +235,10 @@ public:
         bufferBytes = fcntl(fd, F_GETPIPE_SZ);
         char scrap[65536]; // whatever the sink wrote before the card started
         while (read(fd, scrap, sizeof scrap) > 0) { }
+        // Room for the whole run, taken now: growing the vector on the
+        // card's thread would copy all it holds and stall the card (once
+        // 25 ms, two minutes in), which the server then sees as an underrun.
+        samples.reserve(size_t(kRate * (expectedSeconds + 60)));
         running = true;
         reader = std::thread([this] { run(); });
         return true;
@@ -262,7 +266,6 @@ private:
         sched_param priority {};
         priority.sched_priority = sched_get_priority_min(SCHED_FIFO) + 10;
         realtime = pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority) == 0;
-        samples.reserve(size_t(kRate) * 120);
         timespec t;
         clock_gettime(CLOCK_MONOTONIC, &t);
         const timespec t0 = t;
@@ -436,7 +439,9 @@ int main(int argc, char *argv[])
 
     MonitorCapture capture;
     CardCapture card;
-    if (cardFifo ? !card.start(cardFifo, pipeBytes) : !capture.start(captureLatencyMs)) {
+    if (cardFifo ? !card.start(cardFifo, pipeBytes,
+                               (readMs + kTokens * repetitions * (tokenMs + 2000)) / 1000.0)
+                 : !capture.start(captureLatencyMs)) {
         std::fprintf(stderr, cardFifo ? "cannot open the card's FIFO\n" : "cannot start parec\n");
         return 1;
     }
