@@ -57,17 +57,17 @@ inline QString readAll(const QString &path)
     return QString::fromStdString(all.str());
 }
 
-// The parameters file of a practice session saved as base + ".txt", the
-// settings not given here as the main window starts with them.
+// The parameters file of a session saved as base + ".txt", the settings not
+// given here as the main window starts with them.
 inline QString parametersText(const QString &base, const QString &tokenFolder,
                               const QString &subCode, int sesNum, int nTimes, bool feedBack = true,
-                              bool autoPlay = true)
+                              bool autoPlay = true, int sesTypeIndex = 0)
 {
     const QFileInfo saved(base);
     return QString("fs: 48000\nalwaysPlotEntireWaveformFlag: 1\nupperFrequencyToPlot: 2000\n"
                    "outputFilePath: %1\nwavFilePath: %2\nsubCode: %3\noutputFileName: %4.txt\n"
                    "outputFileName_entries: %4_entries.txt\noutputFileName_parameters: "
-                   "%4_parameters.txt\nsesTypeNames: practice, experiment\nsesTypeIndex: 0\n"
+                   "%4_parameters.txt\nsesTypeNames: practice, experiment\nsesTypeIndex: %9\n"
                    "soundTypeNames: .wav files, reserved\nsoundTypeIndex: 0\nmainParameterNames: "
                    "sound files, reserved\nmainParameterIndex: 0\nsesNum: %5\nnTimes: %6\nsi: 1\n"
                    "threshold: 0\nreactionTime: 0\nsaveData: 1\nfeedBack: %7\nautoPlay: %8")
@@ -75,7 +75,8 @@ inline QString parametersText(const QString &base, const QString &tokenFolder,
             .arg(sesNum)
             .arg(nTimes)
             .arg(int(feedBack))
-            .arg(int(autoPlay));
+            .arg(int(autoPlay))
+            .arg(sesTypeIndex);
 }
 
 // Answers the modal dialogs one after another, in the order expected. A
