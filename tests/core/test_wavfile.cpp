@@ -236,7 +236,6 @@ private slots:
         QByteArray wideFrames = good; // 16-bit mono claiming 4-byte frames
         wideFrames.replace(32, 2, QByteArray("\x04\x00", 2));
         row("stereo is fine", ramp16(48000, 2, 10), "");
-        row("not a WAV file", QByteArray(60, 'x'), "z.wav: Not a WAV file");
         row("three channels", ramp16(48000, 3, 10), "z.wav: 3 channels");
         row("no channels", zeroChannels, "z.wav: no channels");
         row("no samples", ramp16(48000, 1, 0), "z.wav: no samples");
