@@ -389,9 +389,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, reason);
         const QString folder = workDir.filePath(QString("changing ") + QTest::currentDataTag());
-        QVERIFY(QDir().mkpath(folder));
-        for (const QString &name : kTokens)
-            QVERIFY(QFile::copy(tokenFolder + '/' + name, folder + '/' + name));
+        QVERIFY(writeTokens(folder, kTokens));
         STEP(prepare(folder, 1));
         const QString second = folder + '/' + kTokens[w->trialSequence().order()[1]];
         QVERIFY(bytes.isEmpty() ? QFile::remove(second) : wavwriter::put(second, bytes));
@@ -534,21 +532,26 @@ private slots:
     // manager): right after an answer, with the next sound queued on the
     // output, or right after the session was stopped, before the event loop
     // has deleted the stopped output. Neither may crash.
+    void windowDestroyedMidSession_data()
+    {
+        QTest::addColumn<bool>("stoppedFirst");
+        QTest::newRow("right after an answer") << false;
+        QTest::newRow("right after the session was stopped") << true;
+    }
     void windowDestroyedMidSession()
     {
-        for (bool stoppedFirst : { false, true }) {
-            STEP(prepare(tokenFolder, 2, true, true, false));
-            STEP(start());
-            SubjectWindow *sw = w->currentSubjectWindow();
-            QTRY_VERIFY_WITH_TIMEOUT(sw->pushButtonChoice2->isEnabled(), kSoundTimeoutMs);
-            sw->pushButtonChoice2->click();
-            if (stoppedFirst)
-                w->stopSession();
-            QThread::msleep(50); // busy drawing, say: the output's feed falls due meanwhile
-            delete w;
-            w = new MainWindow;
-            QTest::qWait(300);
-        }
+        QFETCH(bool, stoppedFirst);
+        STEP(prepare(tokenFolder, 2, true, true, false));
+        STEP(start());
+        SubjectWindow *sw = w->currentSubjectWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(sw->pushButtonChoice2->isEnabled(), kSoundTimeoutMs);
+        sw->pushButtonChoice2->click();
+        if (stoppedFirst)
+            w->stopSession();
+        QThread::msleep(50); // busy drawing, say: the output's feed falls due meanwhile
+        delete w;
+        w = new MainWindow;
+        QTest::qWait(300);
     }
 };
 
