@@ -1,6 +1,8 @@
 #include "analysis/fft/RealFft.h"
 #include "analysis/spectrum.h"
+#include "analysis/spectrumahead.h"
 
+#include <QSemaphore>
 #include <QtTest>
 
 #include <cmath>
@@ -10,9 +12,19 @@
 namespace {
 const double kFs = 48000.0;
 using Bins = QMap<int, double>; // bin -> expected amplitude
+
+QVector<double> tone(int n, double hz)
+{
+    QVector<double> s(n);
+    for (int i = 0; i < n; ++i)
+        s[i] = 0.4 * std::sin(2 * 3.141592653589793 * hz * i / kFs) + 0.001 * (i % 7);
+    return s;
+}
 } // namespace
 
-// The real FFT and the amplitude spectrum the main window computes with it.
+// The real FFT and the amplitude spectrum the main window computes with it. A
+// spectrum computed ahead is taken only for the very samples, length and rate
+// it was computed from, and then equals the one computed on the spot.
 class TestRealFft : public QObject
 {
     Q_OBJECT
@@ -32,7 +44,7 @@ private slots:
             RealFft<double> fft(static_cast<int>(n));
             fft.forward_fft(f.data(), x.data());
             fft.forward_fft(again.data(), x.data());
-            QCOMPARE(again, f);
+            QVERIFY2(again == f, qPrintable(QString("N %1: a second transform differs").arg(n)));
 
             // Bins 0 and n/2, all others up to 2^12, else 1, n/2 - 1 and random ones.
             std::set<long> bins = { 0, n / 2 };
@@ -128,6 +140,75 @@ private slots:
         QCOMPARE(computeAmplitudeSpectrum(QVector<double>(8, 1.0), 8, 8, kFs, shortF, shortA).error,
                  QString());
         QCOMPARE(shortA[0], 2.0);
+    }
+    void takesOnlyWhatFits_data()
+    {
+        QTest::addColumn<int>("changedSample"); // -1: none
+        QTest::addColumn<int>("extraSamples");
+        QTest::addColumn<double>("fs");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("the same token") << -1 << 0 << 48000.0 << true;
+        QTest::newRow("one sample differs") << 4321 << 0 << 48000.0 << false;
+        QTest::newRow("one sample more") << -1 << 1 << 48000.0 << false;
+        QTest::newRow("another rate") << -1 << 0 << 44100.0 << false;
+    }
+    void takesOnlyWhatFits()
+    {
+        QFETCH(int, changedSample);
+        QFETCH(int, extraSamples);
+        QFETCH(double, fs);
+        QFETCH(bool, taken);
+        const QVector<double> ahead = tone(6000, 440);
+        QVector<double> shown = ahead;
+        if (changedSample >= 0)
+            shown[changedSample] += 1e-12;
+        shown.resize(shown.size() + extraSamples);
+
+        SpectrumAhead spectra;
+        spectra.prepare([ahead] { return ahead; }, 48000);
+        spectra.waitForWorker();
+        const int nFFT = spectrumFftLength(shown.size());
+        QVector<double> freq(nFFT / 2, -1), amp(nFFT / 2, -1);
+        QCOMPARE(spectra.take(shown, nFFT, fs, freq, amp), taken);
+        if (!taken) {
+            QCOMPARE(amp, QVector<double>(nFFT / 2, -1));
+            return;
+        }
+        QVector<double> freqHere(nFFT / 2), ampHere(nFFT / 2);
+        computeAmplitudeSpectrum(shown, shown.size(), nFFT, fs, freqHere, ampHere);
+        QCOMPARE(freq, freqHere);
+        QCOMPARE(amp, ampHere); // bit for bit: the same transform of the same samples
+        // Taken once: a second call finds nothing.
+        QVERIFY(!spectra.take(shown, nFFT, fs, freq, amp));
+    }
+
+    // Never waits for the worker, never hands over a spectrum asked for before
+    // another one or dropped.
+    void unfinishedReplacedOrDroppedIsNotTaken()
+    {
+        const QVector<double> first = tone(4000, 300), second = tone(4000, 500);
+        const int nFFT = spectrumFftLength(4000);
+        QVector<double> freq(nFFT / 2), amp(nFFT / 2);
+        SpectrumAhead spectra;
+        QSemaphore loaderMayGo;
+        spectra.prepare(
+                [&] {
+                    loaderMayGo.acquire();
+                    return first;
+                },
+                48000);
+        QVERIFY(!spectra.take(first, nFFT, 48000, freq, amp)); // still loading
+        spectra.prepare([second] { return second; }, 48000);
+        loaderMayGo.release();
+        spectra.waitForWorker();
+        QVERIFY(!spectra.take(first, nFFT, 48000, freq, amp));
+        spectra.prepare([second] { return second; }, 48000);
+        spectra.drop();
+        spectra.waitForWorker();
+        QVERIFY(!spectra.take(second, nFFT, 48000, freq, amp));
+        spectra.prepare([] { return QVector<double>(); }, 48000); // a file that failed to load
+        spectra.waitForWorker();
+        QVERIFY(!spectra.take(QVector<double>(), 1, 48000, freq, amp));
     }
 };
 

@@ -2,18 +2,19 @@
 #include "trial/resultfiles.h"
 #include "trial/scoring.h"
 #include "trial/subjectfeedback.h"
+#include "trial/trialsequence.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 using Doubles = QVector<double>;
 
-// The pure parts of a trial: which tokens are the mother's, the scoring of an
-// answer and the token means, the result text, the bytes
-// an audio output plays, and the number format of the records and entries
-// files, their derived names and writing whole or not at all. Whole files from
-// real sessions, the parameters file included, are checked byte for byte by
-// the session test.
+// The pure parts of a trial: the trials as the trial loop walks them, which
+// tokens are the mother's, the scoring of an answer and the token means, the
+// result text, the bytes an audio output plays, and the number format of the
+// records and entries files, their derived names and writing whole or not at
+// all. Whole files from real sessions, the parameters file included, are
+// checked byte for byte by the session test.
 class TestScoring : public QObject
 {
     Q_OBJECT
@@ -120,7 +121,7 @@ private slots:
     }
     void numbersPrintAsShortestGAndNames()
     {
-        // Six digits, exponent from 1e6, small exponent.
+        // Six digits, exponent from 1e6, small exponent; the expected text names the case.
         for (const auto &[value, printed] : { std::pair { 966.6666666, "966.667" },
                                               { 1234567.0, "1.23457e+06" },
                                               { 0.0000123, "1.23e-05" } }) {
@@ -140,10 +141,11 @@ private slots:
             QCOMPARE(entriesFileText({ e, e }),
                      "filename\tstim\tresp\tcorrectness\trt" + row + row);
         }
-        QCOMPARE(recordsFileText({}) + entriesFileText({}), QString());
-        QCOMPARE(parametersFileName("run.data.txt"), QString("run.data_parameters.txt"));
-        QCOMPARE(entriesFileName("run") + parametersFileName("run"),
-                 QString("run_entries.run_parameters."));
+        QCOMPARE(recordsFileText({}) + entriesFileText({}) + timingFileText({}), QString());
+        QCOMPARE(parametersFileName("run.data.txt") + timingFileName("run.data.txt"),
+                 QString("run.data_parameters.txtrun.data_timing.txt"));
+        QCOMPARE(entriesFileName("run") + parametersFileName("run") + timingFileName("run"),
+                 QString("run_entries.run_parameters.run_timing."));
     }
     void writesWholeFilesOrNothing()
     {
@@ -158,6 +160,38 @@ private slots:
         QVERIFY(!writeWholeTextFile(path + "/r.txt", "data").isEmpty());
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList { "r.txt" });
+    }
+    // Each answer goes to the trial armed last, once, and only while the session runs.
+    void trialSequenceWalk()
+    {
+        TrialSequence trials;
+        trials.prepare({ 2, 0, 1 });
+        trials.arm(); // armed before "I am ready": nothing answers yet
+        QCOMPARE(trials.waitingTrial(), -1);
+        trials.prepare({ 2, 0, 1 });
+        trials.start();
+        QCOMPARE(trials.waitingTrial(), -1); // nothing armed
+        for (int t = 0; t < 3; ++t) {
+            QCOMPARE(trials.nextToken(), trials.order()[t]);
+            QVERIFY(!trials.allArmed());
+            trials.arm();
+            QCOMPARE(trials.waitingTrial(), t);
+            trials.recordAnswer();
+            QCOMPARE(trials.waitingTrial(), -1); // answered once
+            QCOMPARE(trials.answersGiven(), t + 1);
+        }
+        QVERIFY(trials.allArmed());
+        QCOMPARE(trials.nextToken(), -1);
+        trials.arm(); // nothing left: stays at the end
+        QCOMPARE(trials.nextTrial(), 3);
+        trials.prepare({ 0, 1 });
+        trials.start();
+        trials.arm();
+        trials.stop();
+        QCOMPARE(trials.waitingTrial(), -1); // stopped: no answer is taken
+        QCOMPARE(trials.nextTrial(), 1);
+        QCOMPARE(playbackDelayMs(0.25, 1.0), 1250);
+        QCOMPARE(playbackDelayMs(0.2509, 1.0), 1250); // truncated
     }
 };
 

@@ -2,22 +2,13 @@
 #include "trial/scoring.h"
 #include "trial/sessionjournal.h"
 
+#include "tests/support/wavwriter.h"
+
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-} // namespace
+Q_DECLARE_METATYPE(TrialTiming)
 
 // A session rebuilt from its journal gives the three result files a normal
 // end gives for the trials answered; the end-to-end kill test shows the same
@@ -89,7 +80,7 @@ private slots:
         const QByteArray cut =
                 journalTrialLine(6, expected.entries[0], QDateTime::currentDateTimeUtc()).left(40);
         QCOMPARE(journal.count('\n'), 1 + rts.size()); // no name broke a line
-        QVERIFY(writeAll(dir.filePath("j.journal"), journal + cut));
+        QVERIFY(wavwriter::put(dir.filePath("j.journal"), journal + cut));
 
         const RecoveredSession s = readJournal(dir.filePath("j.journal"));
         QVERIFY2(s.ok(), qPrintable(s.error));
@@ -104,79 +95,44 @@ private slots:
 
         // Without its first line the answers cannot be placed, but are not
         // taken for nothing either.
-        QVERIFY(writeAll(dir.filePath("k.journal"), journal.mid(journal.indexOf('\n') + 1)));
+        QVERIFY(wavwriter::put(dir.filePath("k.journal"), journal.mid(journal.indexOf('\n') + 1)));
         const RecoveredSession headless = readJournal(dir.filePath("k.journal"));
         QVERIFY(!headless.ok() && headless.answers == rts.size());
     }
 
     // The timing file: ms to the microsecond with a dot in any locale, empty
-    // fields where nothing is known, names that cannot break a row.
+    // fields where nothing is known, names that cannot break a row. A timing
+    // is trial, file, due, onset, end, output latency, rt clock lag,
+    // dropouts, output, device.
+    void timingFileRows_data()
+    {
+        QTest::addColumn<TrialTiming>("timing");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("played")
+                << TrialTiming { 1,        "mom001.wav", 1000000500, 999999499,    1250000000,
+                                 25.0 / 3, 140000,       0,          "pulseaudio", "null" }
+                << "1\tmom001.wav\t1000.001\t999.999\t-0.001\t8.333\t1250.000\t"
+                   "0.140\t0\tpulseaudio\tnull";
+        // A token without samples: due, and nothing at the device.
+        QTest::newRow("silent") << TrialTiming { 2,  "empty.wav", 5000000, {},   {},
+                                                 {}, {},          {},      "qt", "" }
+                                << "2\tempty.wav\t5.000\t\t\t\t\t\t\tqt\t";
+        QTest::newRow("hostile names")
+                << TrialTiming { 3,          "a\tb\nc\rd\x01 ö\\.wav", {}, {}, {}, {}, {}, {}, "",
+                                 "sink\tone" }
+                << "3\ta\\tb\\nc\\rd\\x01 ö\\.wav\t\t\t\t\t\t\t\t\tsink\\tone";
+    }
     void timingFileRows()
     {
+        QFETCH(TrialTiming, timing);
+        QFETCH(QString, row);
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        TrialTiming played;
-        played.trial = 1;
-        played.fileName = "mom001.wav";
-        played.dueNs = 1000000500; // 1000.0005 ms
-        played.onsetNs = 999999499;
-        played.outputLatencyMs = 25.0 / 3;
-        played.endNs = 1250000000;
-        played.rtClockLagNs = 140000;
-        played.dropouts = 0;
-        played.output = "pulseaudio";
-        played.device = "null";
-        TrialTiming silent; // a token without samples: due, and nothing at the device
-        silent.trial = 2;
-        silent.fileName = "empty.wav";
-        silent.dueNs = 5000000;
-        silent.output = "qt";
-        TrialTiming hostile;
-        hostile.trial = 3;
-        hostile.fileName = "a\tb\nc\rd\x01 ö\\.wav";
-        hostile.device = "sink\tone";
-        const struct
-        {
-            const char *name;
-            TrialTiming timing;
-            QString row;
-        } cases[] = {
-            { "played", played,
-              "1\tmom001.wav\t1000.001\t999.999\t-0.001\t8.333\t1250.000\t0."
-              "140\t0\tpulseaudio\tnull" },
-            { "silent", silent, "2\tempty.wav\t5.000\t\t\t\t\t\t\tqt\t" },
-            { "hostile names", hostile,
-              "3\ta\\tb\\nc\\rd\\x01 ö\\.wav\t\t\t\t\t\t\t\t\tsink\\tone" },
-        };
-        const QString header =
-                "trial\tfilename\tdue_ms\tonset_ms\tonset_error_ms\t"
-                "output_latency_ms\tend_ms\trt_clock_lag_ms\tdropouts\toutput\tdevice";
-        for (const auto &c : cases)
-            QVERIFY2(timingFileText({ c.timing }) == header + '\n' + c.row,
-                     qPrintable(QString(c.name) + ": " + timingFileText({ c.timing })));
-        QCOMPARE(timingFileText({ played, silent }).count('\n'), 2);
-        QCOMPARE(timingFileText({}), QString());
-        QCOMPARE(timingFileName("run.data.txt"), QString("run.data_timing.txt"));
-        QCOMPARE(timingFileName("run"), QString("run_timing."));
+        const QString text = timingFileText({ timing });
         QLocale::setDefault(QLocale::c());
-    }
-
-    // A journal being written is no one else's to recover; a removed one leaves nothing.
-    void journalFileLifecycle()
-    {
-        const QString folder = dir.filePath("journals");
-        SessionParameters p;
-        p.tokens = { TokenRecord("/f", "a.wav") };
-        p.entries = { TrialEntry("/f") };
-        SessionJournal writing;
-        QCOMPARE(writing.start(folder, p), QString());
-        QCOMPARE(writing.append(1, p.entries[0]), QString());
-        QCOMPARE(journalFiles(folder), QStringList { writing.path() });
-        QCOMPARE(readAll(writing.path()).count('\n'), 2);
-
-        SessionJournal other;
-        QCOMPARE(other.adopt(writing.path()), QString("a running Tellwyn is writing it"));
-        writing.remove();
-        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(text,
+                 "trial\tfilename\tdue_ms\tonset_ms\tonset_error_ms\toutput_latency_ms\tend_ms\t"
+                 "rt_clock_lag_ms\tdropouts\toutput\tdevice\n"
+                         + row);
     }
 };
 

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace wavwriter;
@@ -46,7 +47,7 @@ QByteArray extensibleBody(quint16 bits, quint16 subFormat)
 }
 } // namespace
 
-// WAV files read and written, and the token folder built from them.
+// WAV files read and written, and the token folders and trial orders built from them.
 class TestWavFile : public QObject
 {
     Q_OBJECT
@@ -135,24 +136,26 @@ private slots:
         QVERIFY(!wav.lastError.empty());
         QCOMPARE(wav.samples, Doubles { 0.5 }); // still the last file accepted
     }
+    void dataClaims_data() // the data size claimed, then as read: never more than the file holds
+    {
+        QTest::addColumn<quint32>("claim");
+        QTest::addColumn<quint32>("numSamples");
+        QTest::addColumn<Doubles>("samples");
+        QTest::newRow("4 GiB in a small file") << 0xFFFFFFFFu << 0x7FFFFFFFu << Doubles {};
+        QTest::newRow("short data gives no samples") << 100u << 50u << Doubles {};
+        QTest::newRow("zero length keeps the samples") << 0u << 0u << Doubles { 0.5 };
+    }
     void dataClaims()
     {
-        // Claimed data size, then numSamples and samples as read; never more than the file holds.
-        const std::tuple<quint32, quint32, Doubles> cases[] = {
-            { 0xFFFFFFFFu, 0x7FFFFFFFu, {} }, // 4 GiB in a small file
-            { 100u, 50u, {} }, // short data gives no samples
-            { 0u, 0u, { 0.5 } }, // zero length keeps the samples
-        };
-        for (const auto &[claim, numSamples, samples] : cases) {
-            QByteArray bytes = canonical(pcm16({ 1, 2, 3, 4, 5 }));
-            bytes.replace(40, 4, le(claim, 4));
-            WavFile wav;
-            QCOMPARE(read(wav, put("a.wav", canonical(pcm16({ 16384 })))), QByteArray());
-            QCOMPARE(read(wav, put("claim.wav", bytes)), QByteArray());
-            QCOMPARE(wav.numSamples, numSamples);
-            QCOMPARE(wav.samples, samples);
-            QVERIFY(wav.rawDataSize <= 10);
-        }
+        QFETCH(quint32, claim);
+        QByteArray bytes = canonical(pcm16({ 1, 2, 3, 4, 5 }));
+        bytes.replace(40, 4, le(claim, 4));
+        WavFile wav;
+        QCOMPARE(read(wav, put("a.wav", canonical(pcm16({ 16384 })))), QByteArray());
+        QCOMPARE(read(wav, put("claim.wav", bytes)), QByteArray());
+        QTEST(wav.numSamples, "numSamples");
+        QTEST(wav.samples, "samples");
+        QVERIFY(wav.rawDataSize <= 10);
     }
     void writeAndPrint()
     {
@@ -179,18 +182,45 @@ private slots:
                         && printed.endsWith("Data string                : data\n0\n0.999969\n-1\n"),
                 printed);
     }
-    void listingOrderAndFilters()
+    // Tokens listed by name, case aside; links count, broken ones too, and
+    // the check names every bad one with its reason (a pipe would block a
+    // reader, a 4 GiB claim must not be taken at its word).
+    void folderListingAndProblems()
     {
         QTemporaryDir dir;
+        const auto path = [&dir](const char *name) { return dir.filePath(name); };
         for (const char *name : { "b.WAV", "a.wav", "C.Wav", "notes.txt", "x.wav.bak", "x.bak.wav",
                                   ".hidden.wav", "wav" })
-            QVERIFY(wavwriter::put(dir.filePath(name), ramp16(48000, 1, 10)));
+            QVERIFY(wavwriter::put(path(name), ramp16(48000, 1, 10)));
+        QVERIFY(wavwriter::put(path("zero.wav"), QByteArray()));
+        // 8 bytes of data behind a data chunk that claims 4 GiB - 1.
+        QVERIFY(wavwriter::put(path("huge.wav"),
+                               ramp16(48000, 1, 4).left(40) + le(0xFFFFFFFF, 4)
+                                       + QByteArray(8, 1)));
         QVERIFY(QDir(dir.path()).mkdir("d.wav"));
-        QVERIFY(QFile::link(dir.filePath("a.wav"), dir.filePath("link.wav")));
+        for (const auto &[link, target] : { std::pair { "link.wav", "a.wav" },
+                                            { "loop1.wav", "loop2.wav" },
+                                            { "loop2.wav", "loop1.wav" },
+                                            { "self.wav", "self.wav" },
+                                            { "gone.wav", "missing.wav" },
+                                            { "here.wav", "." } }) // here.wav: a folder loop
+            QVERIFY2(QFile::link(target, path(link)), link);
+        QVERIFY(::mkfifo(path("pipe.wav").toLocal8Bit(), 0600) == 0);
         QStringList names;
         for (const TokenRecord &t : listTokens(dir.path()))
             names << t.fileName + (t.folder == dir.path() ? "" : " elsewhere");
-        QCOMPARE(names, QStringList({ "a.wav", "b.WAV", "C.Wav", "link.wav", "x.bak.wav" }));
+        QCOMPARE(names.join(' '),
+                 QString("a.wav b.WAV C.Wav gone.wav huge.wav link.wav loop1.wav loop2.wav "
+                         "self.wav x.bak.wav zero.wav"));
+        const TokenCheck check = checkTokens(dir.path(), listTokens(dir.path()));
+        const QString broken = ": link to a missing file, or a loop of links";
+        QCOMPARE(check.problems(),
+                 QStringList(
+                         { "gone.wav" + broken,
+                           "huge.wav: sample data incomplete (8 of 4294967295 bytes in the file)",
+                           "loop1.wav" + broken, "loop2.wav" + broken, "self.wav" + broken,
+                           "zero.wav: Header size is zero" }));
+        QCOMPARE(check.commonRate, 48000.0);
         QVERIFY(!checkTokens(QString(), {}).ready());
     }
     void tokenCheck_data() // beside two good mono tokens at 48000 Hz, z.wav
@@ -206,7 +236,6 @@ private slots:
         QByteArray wideFrames = good; // 16-bit mono claiming 4-byte frames
         wideFrames.replace(32, 2, QByteArray("\x04\x00", 2));
         row("stereo is fine", ramp16(48000, 2, 10), "");
-        row("not a WAV file", QByteArray(60, 'x'), "z.wav: Not a WAV file");
         row("three channels", ramp16(48000, 3, 10), "z.wav: 3 channels");
         row("no channels", zeroChannels, "z.wav: no channels");
         row("no samples", ramp16(48000, 1, 0), "z.wav: no samples");
@@ -231,21 +260,31 @@ private slots:
         if (!problem.isEmpty())
             QVERIFY2(result.problems()[0].startsWith(problem), qPrintable(result.problems()[0]));
     }
+    // Every token nTimes over, the same for the same seed; nothing when either count is none.
+    void trialOrderAndEntries_data()
+    {
+        QTest::addColumn<int>("nTokens");
+        QTest::addColumn<int>("nTimes");
+        for (const auto &[name, nTokens, nTimes] : { std::tuple { "3 tokens twice", 3, 2 },
+                                                     { "no repetitions", 4, 0 },
+                                                     { "negative repetitions", 4, -2 },
+                                                     { "no tokens", 0, 3 } })
+            QTest::newRow(name) << nTokens << nTimes;
+    }
     void trialOrderAndEntries()
     {
-        // Tokens, repetitions, trials: every token nTimes over, nothing when either is none.
-        for (const auto &[nTokens, nTimes, trials] :
-             { std::array { 3, 2, 6 }, { 4, 0, 0 }, { 4, -2, 0 }, { 0, 3, 0 } }) {
-            const QVector<int> order = makeTrialOrder(nTokens, nTimes, 12345u);
-            QCOMPARE(order.size(), trials);
-            for (int t = 0; t < nTokens && trials > 0; ++t)
-                QCOMPARE(order.count(t), nTimes);
-            QCOMPARE(makeTrialOrder(nTokens, nTimes, 12345u), order);
-            const QVector<TrialEntry> entries = makeEntries(nTokens, nTimes, "/desk");
-            QCOMPARE(entries.size(), trials);
-            for (const TrialEntry &e : entries)
-                QVERIFY(e.folder == "/desk" && e.fileName.isEmpty() && e.resp.isEmpty());
-        }
+        QFETCH(int, nTokens);
+        QFETCH(int, nTimes);
+        const int trials = nTimes > 0 ? nTokens * nTimes : 0;
+        const QVector<int> order = makeTrialOrder(nTokens, nTimes, 12345u);
+        QCOMPARE(order.size(), trials);
+        for (int t = 0; t < nTokens && trials > 0; ++t)
+            QCOMPARE(order.count(t), nTimes);
+        QCOMPARE(makeTrialOrder(nTokens, nTimes, 12345u), order);
+        const QVector<TrialEntry> entries = makeEntries(nTokens, nTimes, "/desk");
+        QCOMPARE(entries.size(), trials);
+        for (const TrialEntry &e : entries)
+            QVERIFY(e.folder == "/desk" && e.fileName.isEmpty() && e.resp.isEmpty());
     }
 };
 

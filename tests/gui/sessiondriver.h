@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -19,7 +20,9 @@
 #include <QTimer>
 
 #include <cmath>
+#include <fstream>
 #include <functional>
+#include <sstream>
 
 namespace sessiondriver {
 
@@ -41,6 +44,39 @@ inline QVector<qint16> offsetTone(int frames, double frequency)
         samples[i] = qint16(
                 std::lround(32767 * (0.3 + 0.2 * std::sin(2 * M_PI * frequency * i / 48000))));
     return samples;
+}
+
+// A file's text, opened by the UTF-8 bytes of its path as a UTF-8 system
+// stores names, whatever codec Qt picked for the locale: a name the program
+// encoded wrongly is not found here. Empty when there is no such file.
+inline QString readAll(const QString &path)
+{
+    std::ifstream in(path.toUtf8().constData(), std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return QString::fromStdString(all.str());
+}
+
+// The parameters file of a session saved as base + ".txt", the settings not
+// given here as the main window starts with them.
+inline QString parametersText(const QString &base, const QString &tokenFolder,
+                              const QString &subCode, int sesNum, int nTimes, bool feedBack = true,
+                              bool autoPlay = true, int sesTypeIndex = 0)
+{
+    const QFileInfo saved(base);
+    return QString("fs: 48000\nalwaysPlotEntireWaveformFlag: 1\nupperFrequencyToPlot: 2000\n"
+                   "outputFilePath: %1\nwavFilePath: %2\nsubCode: %3\noutputFileName: %4.txt\n"
+                   "outputFileName_entries: %4_entries.txt\noutputFileName_parameters: "
+                   "%4_parameters.txt\nsesTypeNames: practice, experiment\nsesTypeIndex: %9\n"
+                   "soundTypeNames: .wav files, reserved\nsoundTypeIndex: 0\nmainParameterNames: "
+                   "sound files, reserved\nmainParameterIndex: 0\nsesNum: %5\nnTimes: %6\nsi: 1\n"
+                   "threshold: 0\nreactionTime: 0\nsaveData: 1\nfeedBack: %7\nautoPlay: %8")
+            .arg(saved.path(), tokenFolder, subCode, saved.fileName())
+            .arg(sesNum)
+            .arg(nTimes)
+            .arg(int(feedBack))
+            .arg(int(autoPlay))
+            .arg(sesTypeIndex);
 }
 
 // Answers the modal dialogs one after another, in the order expected. A

@@ -27,11 +27,6 @@ QString tokenName(int i)
 {
     return QString("t%1_%2.wav").arg(i % 4 == 0 ? "042" : "317").arg(i, 2, 10, QChar('0'));
 }
-QString readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 int journalAnswers()
 {
     const QStringList files = journalFiles(journalFolder());
@@ -141,16 +136,12 @@ private slots:
         QVector<TrialEntry> entries;
         for (const QString &report : reports) {
             const QStringList field = report.split('\t');
-            TrialEntry e(tokenFolder);
-            e.fileName = field[0];
-            int t = 0;
-            while (t < tokens.size() && tokens[t].fileName != e.fileName)
-                ++t;
-            QVERIFY(t < tokens.size());
-            scoreAnswer(e, tokens[t], field[1] == "mother", field[2].toDouble(), e.fileName,
-                        kSubject);
-            QCOMPARE(e.resp, field[1]);
-            entries << e;
+            entries << TrialEntry(tokenFolder);
+            entries.last().fileName = field[0];
+            for (TokenRecord &t : tokens)
+                if (t.fileName == field[0])
+                    scoreAnswer(entries.last(), t, field[1] == "mother", field[2].toDouble(),
+                                field[0], kSubject);
         }
         computeTokenAverages(tokens, kSubject);
 
@@ -177,16 +168,7 @@ private slots:
         QCOMPARE(readAll(out + "recovered.txt"), recordsFileText(tokens));
         QCOMPARE(readAll(out + "recovered_entries.txt"), entriesFileText(entries));
         QCOMPARE(readAll(out + "recovered_parameters.txt"),
-                 QString("fs: 48000\nalwaysPlotEntireWaveformFlag: 1\nupperFrequencyToPlot: 2000\n"
-                         "outputFilePath: %1\nwavFilePath: %2\nsubCode: KID042\n"
-                         "outputFileName: recovered.txt\noutputFileName_entries: "
-                         "recovered_entries.txt\noutputFileName_parameters: "
-                         "recovered_parameters.txt\nsesTypeNames: practice, experiment\n"
-                         "sesTypeIndex: 0\nsoundTypeNames: .wav files, reserved\n"
-                         "soundTypeIndex: 0\nmainParameterNames: sound files, reserved\n"
-                         "mainParameterIndex: 0\nsesNum: 7\nnTimes: 2\nsi: 1\nthreshold: 0\n"
-                         "reactionTime: 0\nsaveData: 1\nfeedBack: 1\nautoPlay: 1")
-                         .arg(out.chopped(1), tokenFolder));
+                 parametersText(out + "recovered", tokenFolder, kSubject, 7, kTimes));
         // Each answer's line carried its trial's timing.
         const QStringList timing = readAll(out + "recovered_timing.txt").split('\n');
         QCOMPARE(timing.size(), answered + 1);

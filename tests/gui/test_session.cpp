@@ -16,6 +16,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <clocale>
+
 using namespace sessiondriver;
 
 // Runs a helper that checks, and stops the test function where it failed.
@@ -27,16 +29,48 @@ using namespace sessiondriver;
 namespace {
 const int kSoundTimeoutMs = 10000;
 const QStringList kTokens = { "voice001_a.wav", "voice002_b.wav", "voice003_c.wav" };
-QString readAll(const QString &path)
+const char kTrialHeader[] = "subject\tsession_type\tsession\ttrial\tfilename\tstim\tresp\t"
+                            "correctness\trt\tfeedback\tautoplay";
+const char kTokenHeader[] = "subject\tsession_type\tsession\tfilename\tstim\tn_mother\t"
+                            "n_stranger\trt\trt_correct\trt_incorrect\tfeedback\tautoplay";
+
+// What tellwyn-tokens collect gives for these arguments.
+struct Collected
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    int status = -1;
+    QString out, err;
+};
+Collected collect(const QStringList &args)
+{
+    QProcess process;
+    process.start(QDir::current().filePath("tellwyn-tokens"), QStringList("collect") + args);
+    Collected run;
+    if (process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit)
+        run.status = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+// Tokens of 100 ms, a tone of its own each, written by the UTF-8 bytes of
+// their names (see readAll).
+bool writeTokens(const QString &folder, const QStringList &names)
+{
+    bool ok = QDir().mkpath(folder);
+    for (int i = 0; i < names.size(); ++i) {
+        std::ofstream file((folder + '/' + names[i]).toUtf8().constData(), std::ios::binary);
+        const QByteArray bytes =
+                wavwriter::canonical(wavwriter::pcm16(offsetTone(4800, 440 + 220 * i)));
+        ok = file.write(bytes.constData(), bytes.size()) && ok;
+    }
+    return ok;
 }
 } // namespace
 
 // Whole sessions through the real windows, dialogs and playback into the test
 // sound server: prepare, "Go", "I am ready", answer every trial by a rule,
-// "Done", and the three result files checked byte for byte.
+// "Done", and the result files checked byte for byte. The whole program runs
+// in the C locale (see main).
 class TestSession : public QObject
 {
     Q_OBJECT
@@ -49,7 +83,7 @@ class TestSession : public QObject
     QVector<bool> answeredMother;
 
     void prepare(const QString &folder, int nTimes, bool feedBack = true, bool autoPlay = true,
-                 bool saveData = true)
+                 bool saveData = true, const char *button = "pushButtonPractice")
     {
         part<QLineEdit>(w, "lineEditSubCode")->setText("SUB001");
         part<QLineEdit>(w, "lineEditNTimes")->setText(QString::number(nTimes));
@@ -57,7 +91,7 @@ class TestSession : public QObject
         part<QCheckBox>(w, "checkBoxFeedBack")->setChecked(feedBack);
         part<QCheckBox>(w, "checkBoxAutoPlay")->setChecked(autoPlay);
         pilot->chooseFolder(folder);
-        part<QPushButton>(w, "pushButtonPractice")->click();
+        part<QPushButton>(w, button)->click();
         QVERIFY2(pilot->clean() && part<QPushButton>(w, "pushButtonGo")->isEnabled(),
                  pilot->errors());
     }
@@ -73,7 +107,8 @@ class TestSession : public QObject
         sw->pushButtonIAmReady->click();
         QVERIFY(!sw->isEnabled());
     }
-    // Answers by a rule that is not always right and not always "Mother".
+    // Answers by a rule that is not always right and not always "Mother":
+    // "Mother", "Stranger", "Mother", ...
     void answerTrials(int nTrials, bool feedBack = true, bool autoPlay = true)
     {
         SubjectWindow *sw = w->currentSubjectWindow();
@@ -102,15 +137,17 @@ class TestSession : public QObject
             QVERIFY(!sw->pushButtonChoice2->isEnabled() && !sw->pushButtonChoice4->isEnabled());
         }
     }
-    // The records and entries files as the core (tested on its own) makes them
-    // from the answers given and the reaction times the entries file reports.
-    void checkResultFiles(const QString &name, const QString &folder, int nTimes,
-                          bool feedBack = true, bool autoPlay = true)
+    // The files saved as base + ".txt": the records and entries files as the
+    // core (tested on its own) makes them from the answers given and the
+    // reaction times the entries file reports.
+    void checkResultFiles(const QString &base, const QString &folder, int nTimes,
+                          bool feedBack = true, bool autoPlay = true,
+                          const QStringList &names = kTokens, int sesTypeIndex = 0)
     {
-        const QStringList entryLines = readAll(out + name + "_entries.txt").split('\n');
+        const QStringList entryLines = readAll(base + "_entries.txt").split('\n');
         QCOMPARE(entryLines.size(), answeredFiles.size() + 1);
         QVector<TokenRecord> tokens;
-        for (const QString &token : kTokens)
+        for (const QString &token : names)
             tokens << TokenRecord(folder, token);
         QVector<TrialEntry> entries(answeredFiles.size());
         for (int k = 0; k < answeredFiles.size(); ++k) {
@@ -120,31 +157,21 @@ class TestSession : public QObject
                      qPrintable(entryLines[k + 1]));
             const QString &file = answeredFiles[k];
             entries[k].fileName = file;
-            scoreAnswer(entries[k], tokens[kTokens.indexOf(file)], answeredMother[k], rt, file,
+            scoreAnswer(entries[k], tokens[names.indexOf(file)], answeredMother[k], rt, file,
                         "SUB001");
         }
         computeTokenAverages(tokens, "SUB001");
-        QCOMPARE(readAll(out + name + "_entries.txt"), entriesFileText(entries));
-        QCOMPARE(readAll(out + name + ".txt"), recordsFileText(tokens));
-        QCOMPARE(readAll(out + name + "_parameters.txt"),
-                 QString("fs: 48000\nalwaysPlotEntireWaveformFlag: 1\nupperFrequencyToPlot: "
-                         "2000\noutputFilePath: %1\nwavFilePath: %2\nsubCode: SUB001\n"
-                         "outputFileName: %3.txt\noutputFileName_entries: %3_entries.txt\n"
-                         "outputFileName_parameters: %3_parameters.txt\nsesTypeNames: practice, "
-                         "experiment\nsesTypeIndex: 0\nsoundTypeNames: .wav files, reserved\n"
-                         "soundTypeIndex: 0\nmainParameterNames: sound files, reserved\n"
-                         "mainParameterIndex: 0\nsesNum: 1\nnTimes: %4\nsi: 1\nthreshold: 0\n"
-                         "reactionTime: 0\nsaveData: 1\nfeedBack: %5\nautoPlay: %6")
-                         .arg(out.chopped(1), folder, name)
-                         .arg(nTimes)
-                         .arg(int(feedBack))
-                         .arg(int(autoPlay)));
+        QCOMPARE(readAll(base + "_entries.txt"), entriesFileText(entries));
+        QCOMPARE(readAll(base + ".txt"), recordsFileText(tokens));
+        QCOMPARE(readAll(base + "_parameters.txt"),
+                 parametersText(base, folder, "SUB001", 1, nTimes, feedBack, autoPlay,
+                                sesTypeIndex));
     }
     // One row per trial answered, in the order played: each 100 ms token at
     // the device near its due time, by the output's clock.
-    void checkTimingFile(const QString &name)
+    void checkTimingFile(const QString &base)
     {
-        const QStringList lines = readAll(out + name + "_timing.txt").split('\n');
+        const QStringList lines = readAll(base + "_timing.txt").split('\n');
         QCOMPARE(lines.size(), answeredFiles.size() + 1);
         QCOMPARE(lines[0],
                  QString("trial\tfilename\tdue_ms\tonset_ms\tonset_error_ms\toutput_latency_ms\t"
@@ -166,7 +193,8 @@ class TestSession : public QObject
     }
     // Closes the subject window with Yes (after a No and a Cancel that keep it);
     // with saveAs, also accepts the offer to save the answers given so far, first
-    // into blocked.txt (whose entries file cannot be written), then into saveAs.
+    // into blocked.txt (whose entries file cannot be written: a folder is in its
+    // place), then as saveAs + ".txt".
     void closeSubjectWindow(const QString &saveAs = QString())
     {
         const bool running = w->nextSoundScheduled();
@@ -179,11 +207,12 @@ class TestSession : public QObject
         }
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
         if (!saveAs.isEmpty()) {
+            QVERIFY(QDir().mkpath(out + "blocked_entries.txt"));
             pilot->answerBox("Question", QMessageBox::Yes);
             pilot->saveAs(out + "blocked.txt");
             pilot->answerBox("Warning", QMessageBox::Ok);
             pilot->answerBox("Question", QMessageBox::Yes); // save again elsewhere
-            pilot->saveAs(out + saveAs + ".txt");
+            pilot->saveAs(saveAs + ".txt");
         }
         w->currentSubjectWindow()->close();
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
@@ -196,11 +225,10 @@ class TestSession : public QObject
 private slots:
     void initTestCase()
     {
+        QCOMPARE(QByteArray(std::setlocale(LC_CTYPE, nullptr)), QByteArray("C"));
         tokenFolder = workDir.filePath("tokens");
         out = workDir.filePath("out") + '/';
-        QVERIFY(QDir().mkpath(tokenFolder) && QDir().mkpath(out));
-        for (int i = 0; i < kTokens.size(); ++i)
-            QVERIFY(writeWav(tokenFolder + '/' + kTokens[i], offsetTone(4800, 440 + 220 * i)));
+        QVERIFY(writeTokens(tokenFolder, kTokens) && QDir().mkpath(out));
         QVERIFY2(QAudioDeviceInfo::defaultOutputDevice().deviceName() == "null",
                  "the default output is not the null sink: is the test sound server running?");
         QVERIFY2(QFile::exists("correct.png") && QFile::exists("incorrect.png"),
@@ -218,20 +246,36 @@ private slots:
     {
         QTest::addColumn<bool>("feedBack");
         QTest::addColumn<bool>("autoPlay");
-        QTest::newRow("feedback, automatic play") << true << true;
-        QTest::newRow("feedback, Next") << true << false;
-        QTest::newRow("neither") << false << true;
+        QTest::addColumn<QString>("folder"); // the tokens', in the work folder
+        QTest::addColumn<QStringList>("tokens"); // in the order listed
+        QTest::addColumn<QString>("saved"); // in the work folder, without ".txt"
+        QTest::newRow("feedback, automatic play")
+                << true << true << "tokens" << kTokens << "out/run11";
+        QTest::newRow("feedback, Next") << true << false << "tokens" << kTokens << "out/run10";
+        QTest::newRow("neither") << false << true << "tokens" << kTokens << "out/run01";
+        // Listed ("f" before "M": case aside), played and written under their
+        // own names: non-ASCII, and 255 bytes, the longest a file name can be.
+        QString longName = "Mère ü 001 ";
+        longName += QString(255 - 4 - longName.toUtf8().size(), 'x') + ".wav";
+        QTest::newRow("non-ASCII and long names")
+                << false << true << "Stimmen é ü" << QStringList { "fremd é ü.wav", longName }
+                << "Ergebnisse é ü/run é";
     }
     void wholeSession()
     {
         QFETCH(bool, feedBack);
         QFETCH(bool, autoPlay);
-        const QString name = QString("run%1%2").arg(feedBack).arg(autoPlay);
-        STEP(prepare(tokenFolder, 2, feedBack, autoPlay));
+        QFETCH(QString, folder);
+        QFETCH(QStringList, tokens);
+        QFETCH(QString, saved);
+        folder = workDir.filePath(folder);
+        saved = workDir.filePath(saved);
+        QVERIFY(writeTokens(folder, tokens));
+        STEP(prepare(folder, 2, feedBack, autoPlay));
         QSignalSpy plays(w, SIGNAL(soundPlaying(int)));
         STEP(start());
         QCOMPARE(journalFiles(journalFolder()).size(), 1);
-        pilot->saveAs(out + name + ".txt");
+        pilot->saveAs(saved + ".txt");
         STEP(answerTrials(w->trialSequence().size(), feedBack, autoPlay));
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
         QCOMPARE(plays.size(), 2 * w->trialSequence().size()); // each sound started and ended
@@ -242,8 +286,8 @@ private slots:
         QCOMPARE(sw->labelResult->text(),
                  QString("Frequency Difference = 0 %,   Reaction Time = 0 ms"));
         QVERIFY(!w->holdsPlayback());
-        STEP(checkResultFiles(name, tokenFolder, 2, feedBack, autoPlay));
-        STEP(checkTimingFile(name));
+        STEP(checkResultFiles(saved, folder, 2, feedBack, autoPlay, tokens));
+        STEP(checkTimingFile(saved));
         // Saved: no journal is left to offer at the next start.
         QCOMPARE(QDir(journalFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
         pilot->answerBox("Confirmation MessageBox", QMessageBox::Yes);
@@ -312,38 +356,6 @@ private slots:
         w->currentSubjectWindow()->pushButtonDone->click();
         QTRY_VERIFY2(pilot->clean(), pilot->errors());
     }
-    // A file that cannot be written is reported, the others are written, and the answers
-    // can be saved again elsewhere.
-    void earlyCloseStopsSoundAndOffersAnswers()
-    {
-        QVERIFY(QDir().mkpath(out + "blocked_entries.txt")); // a folder where a file should go
-        STEP(prepare(tokenFolder, 2));
-        part<QLineEdit>(w, "lineEditNTimes")
-                ->setText("5"); // typed after preparing: the session keeps its 2
-        STEP(start());
-        QCOMPARE(part<QLineEdit>(w, "lineEditNTimes")->text(), QStringLiteral("2"));
-        STEP(answerTrials(2));
-        QVERIFY(w->nextSoundScheduled()); // the third sound is armed: closing must silence it
-        QSignalSpy plays(w, SIGNAL(soundPlaying(int)));
-        STEP(closeSubjectWindow("early"));
-        QVERIFY(pilot->boxTexts[3].contains("2 of 6"));
-        QCOMPARE(pilot->boxTexts[4],
-                 "could not open file for writing \r\n" + out.chopped(1) + "blocked_entries.txt");
-        QVERIFY(readAll(out + "blocked.txt").startsWith("filename\tnMother"));
-        QVERIFY(readAll(out + "blocked_parameters.txt").startsWith("fs: 48000"));
-        STEP(checkResultFiles("early", tokenFolder, 2));
-
-        // A new session right away: nothing of the old one reaches it.
-        QPointer<SubjectWindow> oldWindow = w->currentSubjectWindow();
-        STEP(prepare(tokenFolder, 1));
-        part<QPushButton>(w, "pushButtonGo")->click();
-        QVERIFY(oldWindow.isNull());
-        QTest::qWait(1600); // longer than the old session's pending interval
-        QCOMPARE(plays.size(), 0);
-        QVERIFY(w->currentSubjectWindow()->pushButtonIAmReady->isVisible()
-                && w->currentSubjectWindow()->isEnabled());
-        closeSubjectWindow(); // before "I am ready": nothing to offer
-    }
     void cancelledSaveAsksBeforeDiscarding()
     {
         STEP(prepare(tokenFolder, 1, false));
@@ -367,7 +379,6 @@ private slots:
         QByteArray huge = wavwriter::canonical(QByteArray(8, '\1'));
         huge.replace(40, 4, wavwriter::le(0xFFFFFFFF, 4));
         QTest::newRow("removed") << QByteArray() << "Unable to open WAV file";
-        QTest::newRow("garbage") << QByteArray(300, '\x5a') << "Not a WAV file";
         QTest::newRow("another rate") << wavwriter::ramp16(22050, 1, 2205)
                                       << "sampling rate 22050 Hz differs from the session's "
                                          "48000 Hz";
@@ -378,9 +389,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, reason);
         const QString folder = workDir.filePath(QString("changing ") + QTest::currentDataTag());
-        QVERIFY(QDir().mkpath(folder));
-        for (const QString &name : kTokens)
-            QVERIFY(QFile::copy(tokenFolder + '/' + name, folder + '/' + name));
+        QVERIFY(writeTokens(folder, kTokens));
         STEP(prepare(folder, 1));
         const QString second = folder + '/' + kTokens[w->trialSequence().order()[1]];
         QVERIFY(bytes.isEmpty() ? QFile::remove(second) : wavwriter::put(second, bytes));
@@ -397,33 +406,160 @@ private slots:
         QVERIFY(w->currentSubjectWindow()->pushButtonDone->isVisible());
         QTest::qWait(1500);
         QCOMPARE(plays.size(), 2); // the first sound only, nothing in place of the missing one
-        STEP(checkResultFiles(QTest::currentDataTag(), folder, 1));
+        STEP(checkResultFiles(out + QTest::currentDataTag(), folder, 1));
         closeSubjectWindow();
+    }
+    // Sessions saved through the windows, collected by tellwyn-tokens into the
+    // tables researchers load into R or pandas: a whole practice session
+    // numbered 2, and an experiment numbered 1 stopped after two answers
+    // (sorted by session type first; the early one leaves a token unanswered).
+    // The subject window closed early silences the next sound and offers the
+    // answers: a file that cannot be written is reported, the others are
+    // written, and the answers can be saved again elsewhere. A new session
+    // right away gets nothing of the old one.
+    void earlyAndWholeSessionsAreCollected()
+    {
+        QVERIFY(QFile::exists("tellwyn-tokens"));
+        const QString results = workDir.filePath("results") + '/';
+        part<QLineEdit>(w, "lineEditSesNum")->setText("2");
+        STEP(prepare(tokenFolder, 1));
+        pilot->saveAs(results + "a/run.txt");
+        STEP(start());
+        STEP(answerTrials(3));
+        QTRY_VERIFY2(pilot->clean(), pilot->errors());
+        STEP(closeSubjectWindow());
+        part<QLineEdit>(w, "lineEditSesNum")->setText("1");
+        STEP(prepare(tokenFolder, 1, false, true, true, "pushButtonExperiment"));
+        QCOMPARE(part<QLineEdit>(w, "lineEditOutputFileName")->text(),
+                 QString("SUB001_experiment001.txt"));
+        part<QLineEdit>(w, "lineEditNTimes")->setText("5"); // after preparing: the session keeps 1
+        STEP(start());
+        QCOMPARE(part<QLineEdit>(w, "lineEditNTimes")->text(), QStringLiteral("1"));
+        STEP(answerTrials(2, false));
+        QVERIFY(w->nextSoundScheduled()); // the third sound is armed: closing must silence it
+        QSignalSpy plays(w, SIGNAL(soundPlaying(int)));
+        pilot->boxTexts.clear();
+        STEP(closeSubjectWindow(results + "b/deep/early"));
+        QVERIFY2(pilot->boxTexts[3].contains("2 of 3"), qPrintable(pilot->boxTexts[3]));
+        QCOMPARE(pilot->boxTexts[4],
+                 "could not open file for writing \r\n" + out.chopped(1) + "blocked_entries.txt");
+        QVERIFY(readAll(out + "blocked.txt").startsWith("filename\tnMother"));
+        QVERIFY(readAll(out + "blocked_parameters.txt").startsWith("fs: 48000"));
+        STEP(checkResultFiles(results + "b/deep/early", tokenFolder, 1, false, true, kTokens, 1));
+        QPointer<SubjectWindow> oldWindow = w->currentSubjectWindow();
+        STEP(prepare(tokenFolder, 1));
+        part<QPushButton>(w, "pushButtonGo")->click();
+        QVERIFY(oldWindow.isNull());
+        QTest::qWait(1600); // longer than the old session's pending interval
+        QCOMPARE(plays.size(), 0);
+        QVERIFY(w->currentSubjectWindow()->pushButtonIAmReady->isVisible()
+                && w->currentSubjectWindow()->isEnabled());
+        STEP(closeSubjectWindow()); // before "I am ready": nothing to offer
+
+        // A copy of the first set cut short while copied, and one without its
+        // records file: both named and left out whole.
+        for (const char *dir : { "cut", "missing" }) {
+            QVERIFY(QDir().mkpath(results + dir));
+            for (const char *name : { "run.txt", "run_entries.txt", "run_parameters.txt" })
+                QVERIFY(QFile::copy(results + "a/" + name, results + dir + '/' + name));
+        }
+        const QString cutEntries = readAll(results + "cut/run_entries.txt");
+        QVERIFY(QFile::resize(results + "cut/run_entries.txt",
+                              cutEntries.lastIndexOf('\t', cutEntries.lastIndexOf('\t') - 1)));
+        QVERIFY(QFile::remove(results + "missing/run.txt"));
+
+        // The expected tables, from the files the sessions wrote.
+        QString trials = QString(kTrialHeader) + '\n', tokens = QString(kTokenHeader) + '\n';
+        const QVector<QStringList> sets = { { "a/run", "practice\t2", "1\t1" },
+                                            { "b/deep/early", "experiment\t1", "0\t1" } };
+        for (const QStringList &set : sets) {
+            const QString prefix = "SUB001\t" + set[1] + '\t';
+            const QStringList entries = readAll(results + set[0] + "_entries.txt").split('\n');
+            for (int i = 1; i < entries.size(); ++i)
+                trials += prefix + QString::number(i) + '\t' + entries[i] + '\t' + set[2] + '\n';
+            for (const QString &line : readAll(results + set[0] + ".txt").split('\n').mid(1)) {
+                QStringList f = line.split('\t');
+                const bool mother = f[0].contains("001");
+                const int nRight = mother ? f[1].toInt() : f[2].toInt();
+                const int nWrong = mother ? f[2].toInt() : f[1].toInt();
+                f.insert(1, mother ? "mother" : "stranger");
+                f[4] = nRight + nWrong ? f[4] : "NA";
+                f[5] = nRight ? f[5] : "NA";
+                f[6] = nWrong ? f[6] : "NA";
+                tokens += prefix + f.join('\t') + '\t' + set[2] + '\n';
+            }
+        }
+        QCOMPARE(trials.count('\n'), 1 + 3 + 2);
+        QVERIFY2(tokens.contains("\tNA\t"), "the early session left a token unanswered");
+
+        const Collected all = collect({ results, "-o", results + "trials.tsv" });
+        QCOMPARE(all.status, 1);
+        QCOMPARE(readAll(results + "trials.tsv"), trials);
+        QVERIFY2(all.err.contains("skipped " + results
+                                  + "cut/run: run_entries.txt line 4: 3 columns instead of 5\n")
+                         && all.err.contains("skipped " + results
+                                             + "missing/run: run.txt is missing\n")
+                         && all.err.contains(results + "b/deep/early: 2 of 3 trials")
+                         && all.err.contains("collected 5 trials of 2 sessions; 2 left out"),
+                 qPrintable(all.err));
+
+        const Collected perToken = collect({ "--per-token", results + "a", results + "b" });
+        QCOMPARE(perToken.status, 0);
+        QCOMPARE(perToken.out, tokens);
+
+        // --timing: two more columns from each set's timing file, joined by
+        // trial number; empty, and noted, for a set saved without one.
+        QVERIFY(QFile::remove(results + "b/deep/early_timing.txt"));
+        const Collected timed = collect({ "--timing", results + "a", results + "b" });
+        const QStringList timing = readAll(results + "a/run_timing.txt").split('\n').mid(1);
+        const QStringList rows = trials.split('\n').mid(1, 5); // 3 of a/run, 2 of b/deep/early
+        QString timedTrials = QString(kTrialHeader) + "\tonset_error_ms\toutput_latency_ms\n";
+        for (int i = 0; i < rows.size(); ++i)
+            timedTrials +=
+                    rows[i] + '\t' + (i < 3 ? timing.value(i).section('\t', 4, 5) : "\t") + '\n';
+        QCOMPARE(timing.size(), 3);
+        QCOMPARE(timed.status, 0);
+        QCOMPARE(timed.out, timedTrials);
+        QVERIFY2(timed.err.contains(results + "b/deep/early: early_timing.txt is missing"),
+                 qPrintable(timed.err));
+        QCOMPARE(collect({ "--timing", "--per-token", results }).status, 2);
+
+        // A table that cannot be written leaves nothing behind.
+        QCOMPARE(collect({ results + "a", "-o", results + "a" }).status, 3);
+        QCOMPARE(QDir(results + "a").entryList(QDir::Files).size(), 4);
     }
     // The main window can go in the middle of a session (closed by the window
     // manager): right after an answer, with the next sound queued on the
     // output, or right after the session was stopped, before the event loop
     // has deleted the stopped output. Neither may crash.
+    void windowDestroyedMidSession_data()
+    {
+        QTest::addColumn<bool>("stoppedFirst");
+        QTest::newRow("right after an answer") << false;
+        QTest::newRow("right after the session was stopped") << true;
+    }
     void windowDestroyedMidSession()
     {
-        for (bool stoppedFirst : { false, true }) {
-            STEP(prepare(tokenFolder, 2, true, true, false));
-            STEP(start());
-            SubjectWindow *sw = w->currentSubjectWindow();
-            QTRY_VERIFY_WITH_TIMEOUT(sw->pushButtonChoice2->isEnabled(), kSoundTimeoutMs);
-            sw->pushButtonChoice2->click();
-            if (stoppedFirst)
-                w->stopSession();
-            QThread::msleep(50); // busy drawing, say: the output's feed falls due meanwhile
-            delete w;
-            w = new MainWindow;
-            QTest::qWait(300);
-        }
+        QFETCH(bool, stoppedFirst);
+        STEP(prepare(tokenFolder, 2, true, true, false));
+        STEP(start());
+        SubjectWindow *sw = w->currentSubjectWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(sw->pushButtonChoice2->isEnabled(), kSoundTimeoutMs);
+        sw->pushButtonChoice2->click();
+        if (stoppedFirst)
+            w->stopSession();
+        QThread::msleep(50); // busy drawing, say: the output's feed falls due meanwhile
+        delete w;
+        w = new MainWindow;
+        QTest::qWait(300);
     }
 };
 
 int main(int argc, char *argv[])
 {
+    // Names must survive a locale without an encoding; set before Qt reads it.
+    qputenv("LC_ALL", "C");
+    qputenv("LANG", "C");
     return runInScratchHome<TestSession>(argc, argv);
 }
 

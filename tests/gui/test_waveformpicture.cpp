@@ -88,12 +88,8 @@ QString columnsBeyond(const QVector<QPair<int, int>> &a, const QVector<QPair<int
             }
         }
         if (a[x].first < top - 1 || a[x].second > bottom + 1)
-            beyond << QString("%1 (%2..%3, beside %4..%5)")
-                              .arg(x)
-                              .arg(a[x].first)
-                              .arg(a[x].second)
-                              .arg(top)
-                              .arg(bottom);
+            beyond << QString::asprintf("%d (%d..%d, beside %d..%d)", x, a[x].first, a[x].second,
+                                        top, bottom);
     }
     return beyond.join(", ");
 }
@@ -154,16 +150,15 @@ private slots:
         w.computeSpectrum();
         w.plotSpectrum();
         w.resize(kSizes[size]);
-        const auto columnsNow = [](QChart *chart) {
-            const auto *axisX = static_cast<QValueAxis *>(chart->axes(Qt::Horizontal).first());
-            return PlotColumns { chart->plotArea().left(), chart->plotArea().width(), axisX->min(),
-                                 axisX->max() };
+        const auto columnsNow = [](const windowparts::Chart &c) {
+            return PlotColumns { c.chart->plotArea().left(), c.chart->plotArea().width(),
+                                 c.axisX->min(), c.axisX->max() };
         };
         const windowparts::Chart waveform = windowparts::chart(&w, "waveformChartView");
         const windowparts::Chart spectrum = windowparts::chart(&w, "spectrumChartView");
         QTRY_VERIFY(waveform.view->width() > kSizes[size].width() / 2
-                    && w.waveformPlotColumns() == columnsNow(waveform.chart)
-                    && w.spectrumPlotColumns() == columnsNow(spectrum.chart));
+                    && w.waveformPlotColumns() == columnsNow(waveform)
+                    && w.spectrumPlotColumns() == columnsNow(spectrum));
 
         // Every sample at its time in ms, as the time axis counts.
         QVector<double> timesMs(samples.size());
@@ -174,11 +169,13 @@ private slots:
         QVector<QPointF> everyBin;
         fillSpectrumPoints(w.spectrumBinFrequencies(), w.spectrumBinAmplitudes(),
                            w.sessionParameters().nFreqBinsToPlot, everyBin);
-        const std::pair<QChartView *, QVector<QPointF>> charts[] = { { waveform.view, everySample },
-                                                                     { spectrum.view, everyBin } };
-        for (const auto &[view, every] : charts) {
-            auto *series = static_cast<QLineSeries *>(view->chart()->series().first());
-            const QRectF area = view->chart()->plotArea();
+        const std::pair<windowparts::Chart, QVector<QPointF>> charts[] = {
+            { waveform, everySample }, { spectrum, everyBin }
+        };
+        for (const auto &[chart, every] : charts) {
+            QLineSeries *series = chart.series;
+            QChartView *view = chart.view;
+            const QRectF area = chart.chart->plotArea();
             // Every point below two per column, else at most four per column.
             const int columns = std::ceil(area.width()) + 3;
             QVERIFY2(
@@ -186,7 +183,7 @@ private slots:
                             || (every.size() >= 2 * area.width() && series->count() <= 4 * columns),
                     qPrintable(QString("%1 points of %2").arg(series->count()).arg(every.size())));
             // Replacing points moves no axis, so the plot area stays and nothing recomputes.
-            QSignalSpy plotAreaChanges(view->chart(), SIGNAL(plotAreaChanged(QRectF)));
+            QSignalSpy plotAreaChanges(chart.chart, SIGNAL(plotAreaChanged(QRectF)));
             const QImage few = view->grab().toImage();
             series->replace(every);
             QApplication::processEvents();
