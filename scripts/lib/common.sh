@@ -7,7 +7,6 @@ BUILD_DIR=${BUILD_DIR:-$ROOT/build}
 RUN_PACKAGES=(cmake g++ make pkg-config qtbase5-dev libqt5charts5-dev qtmultimedia5-dev libpulse-dev libpipewire-0.3-dev
     libebur128-dev libqt5multimedia5-plugins)
 TEST_PACKAGES=(libbenchmark-dev libfftw3-dev)
-TEST_PACKAGES+=(python3)  # test_collect: the tables parse with the csv module
 # The sanitizer build and libFuzzer: clang with its runtimes, and llvm for
 # llvm-symbolizer, without which the sanitizers' stacks have no function names
 # and the suppressions of Qt's own leaks cannot match.
