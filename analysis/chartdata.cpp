@@ -79,6 +79,35 @@ Stretch stretchOf(const double *y, int begin, int end)
     s.path = path[0] + path[1] + path[2] + path[3];
     return s;
 }
+
+// A dense column drawn as a vertical stroke on its centre, from its first
+// value through its extremes to its last.
+struct Stroke
+{
+    Stretch column;
+    double low = 0;
+    double high = 0;
+    double centre = 0;
+    double start = 0;
+    double end = 0;
+    bool lowFirst = true;
+
+    double first() const { return lowFirst ? low : high; }
+    double last() const { return lowFirst ? high : low; }
+    bool covers(double y) const { return y >= low && y <= high; }
+};
+
+// Whether the join from a's last extreme straight to b's first stays within
+// both strokes: it crosses the columns' border halfway, so it does when that
+// midpoint lies in both ranges. Then a's last value and b's first add nothing
+// to the picture and are left out.
+bool joinsWithin(const Stroke &a, const Stroke &b)
+{
+    if (!a.column.isDense() || !b.column.isDense())
+        return false;
+    const double middle = (a.last() + b.first()) / 2;
+    return a.covers(middle) && b.covers(middle);
+}
 } // namespace
 
 int fillWaveformPoints(const QVector<double> &time, const QVector<double> &signal,
@@ -150,12 +179,39 @@ int minMaxEnvelope(const QVector<double> &x, const QVector<double> &y, int n,
         i = end;
     }
 
-    points.resize(0);
-    points.reserve(4 * nColumns);
+    // Each dense column's vertical stroke: its extremes (widened by the
+    // half-columns beside it where the line doubles back too) and its first
+    // and last value.
+    std::vector<Stroke> strokes(nColumns);
     for (int c = 0; c < nColumns; ++c) {
         Stretch column;
         for (int b = kBinsPerColumn * c; b < kBinsPerColumn * (c + 1); ++b)
             column.add(bins[b], ys);
+        Stroke &stroke = strokes[c];
+        stroke.column = column;
+        if (!column.isDense())
+            continue;
+        stroke.low = column.low;
+        stroke.high = column.high;
+        for (int b : { kBinsPerColumn * c - 1, kBinsPerColumn * (c + 1) }) {
+            if (b >= 0 && b < nBins && bins[b].isDense()) {
+                stroke.low = std::min(stroke.low, bins[b].low);
+                stroke.high = std::max(stroke.high, bins[b].high);
+            }
+        }
+        // The column's centre, kept within its points at the plot's edges.
+        stroke.centre = std::clamp(binStart(kBinsPerColumn * c) + 0.5 / pixelsPerX,
+                                   xs[column.first], xs[column.last]);
+        stroke.start = ys[column.first];
+        stroke.end = ys[column.last];
+        stroke.lowFirst = (stroke.start - stroke.low) + (stroke.high - stroke.end)
+                <= (stroke.high - stroke.start) + (stroke.end - stroke.low);
+    }
+
+    points.resize(0);
+    points.reserve(4 * nColumns);
+    for (int c = 0; c < nColumns; ++c) {
+        const Stretch &column = strokes[c].column;
         if (column.isEmpty())
             continue;
         if (!column.isDense()) {
@@ -168,22 +224,13 @@ int minMaxEnvelope(const QVector<double> &x, const QVector<double> &y, int n,
                 points.append(QPointF(xs[second], ys[second]));
             continue;
         }
-        double low = column.low, high = column.high;
-        for (int b : { kBinsPerColumn * c - 1, kBinsPerColumn * (c + 1) }) {
-            if (b >= 0 && b < nBins && bins[b].isDense()) {
-                low = std::min(low, bins[b].low);
-                high = std::max(high, bins[b].high);
-            }
-        }
-        // The column's centre, kept within its points at the plot's edges.
-        const double centre = std::clamp(binStart(kBinsPerColumn * c) + 0.5 / pixelsPerX,
-                                         xs[column.first], xs[column.last]);
-        const double start = ys[column.first], end = ys[column.last];
-        const bool lowFirst = (start - low) + (high - end) <= (high - start) + (end - low);
-        points.append(QPointF(centre, start));
-        points.append(QPointF(centre, lowFirst ? low : high));
-        points.append(QPointF(centre, lowFirst ? high : low));
-        points.append(QPointF(centre, end));
+        const Stroke &s = strokes[c];
+        if (!(c > 0 && joinsWithin(strokes[c - 1], s)))
+            points.append(QPointF(s.centre, s.start));
+        points.append(QPointF(s.centre, s.first()));
+        points.append(QPointF(s.centre, s.last()));
+        if (!(c + 1 < nColumns && joinsWithin(s, strokes[c + 1])))
+            points.append(QPointF(s.centre, s.end));
     }
     return points.size();
 }

@@ -44,7 +44,10 @@ bool operator!=(const PlotColumns &a, const PlotColumns &b);
 // on its centre from its first point through its extremes, widened by the
 // half-columns beside it where the line doubles back too, to its last point
 // (the extremes in the order that draws the shorter stroke: on one vertical
-// line the order does not show).
+// line the order does not show). Between two such strokes whose join
+// crosses their border within both, the join runs from one stroke's extreme
+// straight to the next one's, and the first and last points go: a long token
+// has about two points per column.
 // A column the line crosses once is a thin anti-aliased line: its extremes
 // keep their own x. At most four points per column.
 int minMaxEnvelope(const QVector<double> &x, const QVector<double> &y, int n,
