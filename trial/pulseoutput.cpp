@@ -4,6 +4,11 @@
 
 #include <chrono>
 
+#ifdef __linux__
+#  include <pthread.h>
+#  include <sched.h>
+#endif
+
 namespace {
 // What the stream and the device together keep queued; the server fits the
 // device's buffer into it where it can. The stream is filled on the server's
@@ -16,6 +21,21 @@ namespace {
 const pa_usec_t kTargetLatencyUs = 100000;
 // How often the server is asked where its device is.
 const pa_usec_t kClockTickUs = 10000;
+
+// The loop's thread fills the stream. Where the system allows it, it runs at
+// a real-time priority, so that no other program's work delays it past what
+// the stream holds; below the server's own threads (PulseAudio asks for 5).
+// Elsewhere it stays an ordinary thread.
+const int kLoopThreadPriority = 4;
+
+void raiseThisThread()
+{
+#ifdef __linux__
+    sched_param param {};
+    param.sched_priority = kLoopThreadPriority;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param);
+#endif
+}
 
 qint64 wallNowNs()
 {
@@ -50,6 +70,7 @@ bool PulseOutput::start(int frameRate)
 {
     stop();
     rate = frameRate;
+    loopThreadRaised = false;
     latencyUs.store(kNoLatency);
     prepare(frameRate, DeviceClock::ServerReadings);
     loop = pa_threaded_mainloop_new();
@@ -193,6 +214,10 @@ void PulseOutput::clockTick(pa_mainloop_api *, pa_time_event *event, const timev
 
 void PulseOutput::feed(size_t bytes)
 {
+    if (!loopThreadRaised) {
+        raiseThisThread();
+        loopThreadRaised = true;
+    }
     void *data = nullptr;
     if (pa_stream_begin_write(stream, &data, &bytes) < 0 || !data)
         return;

@@ -51,6 +51,7 @@ private:
     pa_time_event *tick = nullptr;
     int rate = 0;
     bool running = false; // set and read with the loop locked
+    bool loopThreadRaised = false; // the loop's thread only
     std::atomic<qint64> latencyUs { kNoLatency };
     static const qint64 kNoLatency = std::numeric_limits<qint64>::min();
     std::atomic<int> underflows { 0 };
