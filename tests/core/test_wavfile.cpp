@@ -240,7 +240,6 @@ private slots:
         row("no channels", zeroChannels, "z.wav: no channels");
         row("no samples", ramp16(48000, 1, 0), "z.wav: no samples");
         row("frame size wrong", wideFrames, "z.wav: frame size of 4 bytes");
-        row("data cut short", good.left(200), "z.wav: sample data incomplete");
         row("rate differs", ramp16(44100, 1, 10),
             "z.wav: sampling rate 44100 Hz differs from the other tokens' 48000 Hz");
     }

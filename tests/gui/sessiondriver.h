@@ -5,19 +5,23 @@
 // spot, and a pilot that answers each modal dialog in turn. Shared by the GUI
 // tests and the session timing bench.
 
+#include "app/mainwindow.h"
+#include "trial/resultfiles.h"
+#include "trial/scoring.h"
+#include "trial/subjectwindow.h"
+
 #include "tests/support/wavwriter.h"
 #include "tests/support/windowparts.h"
 
-#include <QApplication>
-#include <QDir>
+#include <QCheckBox>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
 
 #include <cmath>
 #include <fstream>

@@ -1,11 +1,4 @@
-#include "app/mainwindow.h"
-#include "trial/subjectwindow.h"
-
 #include "tests/gui/sessiondriver.h"
-
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QtTest>
 
 using windowparts::part;
 
