@@ -5,19 +5,23 @@
 // spot, and a pilot that answers each modal dialog in turn. Shared by the GUI
 // tests and the session timing bench.
 
+#include "app/mainwindow.h"
+#include "trial/resultfiles.h"
+#include "trial/scoring.h"
+#include "trial/subjectwindow.h"
+
 #include "tests/support/wavwriter.h"
 #include "tests/support/windowparts.h"
 
-#include <QApplication>
-#include <QDir>
+#include <QCheckBox>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
 
 #include <cmath>
 #include <fstream>
@@ -94,13 +98,7 @@ public:
     }
     void chooseFolder(const QString &folder) { fileDialog("folder dialog", folder, true); }
     void saveAs(const QString &path) { fileDialog("save dialog", path, false); }
-    void cancelFileDialog()
-    {
-        expect("file dialog to cancel", [](QWidget *w) {
-            if (auto *dialog = qobject_cast<QFileDialog *>(w))
-                dialog->reject();
-        });
-    }
+    void cancelFileDialog() { fileDialog("file dialog to cancel", QString(), false); }
     // Clicks button in a message box whose title is title, and notes its text.
     void answerBox(const QString &title, QMessageBox::StandardButton button)
     {
@@ -126,7 +124,9 @@ private:
         expect(what, [path, folder](QWidget *w) {
             auto *dialog = qobject_cast<QFileDialog *>(w);
             auto *name = dialog ? dialog->findChild<QLineEdit *>("fileNameEdit") : nullptr;
-            if (!name)
+            if (name && path.isEmpty())
+                dialog->reject();
+            if (!name || path.isEmpty())
                 return;
             if (folder)
                 dialog->setDirectory(path);
@@ -164,22 +164,16 @@ private:
     QVector<QPair<QString, Step>> steps;
 };
 
-// A scratch home for the rest of the run: the desktop (the default output
-// folders), the settings and the session journals all land inside it.
-inline void enterScratchHome(const QTemporaryDir &home)
-{
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
-    qunsetenv("XDG_DATA_HOME");
-    QDir(home.path()).mkpath("Desktop");
-}
-
-// The main of a GUI test: its test object run in a scratch home.
+// The main of a GUI test: its test object run in a scratch home, where the
+// desktop (the default output folders), the settings and the journals land.
 template<class Test>
 int runInScratchHome(int argc, char *argv[])
 {
     QTemporaryDir home;
-    enterScratchHome(home);
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+    qunsetenv("XDG_DATA_HOME");
+    QDir(home.path()).mkpath("Desktop");
     QApplication app(argc, argv);
     Test test;
     const int failures = QTest::qExec(&test, argc, argv);

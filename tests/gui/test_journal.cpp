@@ -1,15 +1,6 @@
-#include "app/mainwindow.h"
 #include "sound/tokenfolder.h"
-#include "trial/resultfiles.h"
-#include "trial/scoring.h"
-#include "trial/subjectwindow.h"
 
 #include "tests/gui/sessiondriver.h"
-
-#include <QLineEdit>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include <csignal>
 #include <cstdio>

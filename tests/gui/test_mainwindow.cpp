@@ -1,14 +1,8 @@
-#include "app/mainwindow.h"
 #include "app/windowgeometry.h"
 
 #include "tests/gui/sessiondriver.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QtCharts>
-#include <QtTest>
 
 #include <cmath>
 
@@ -28,11 +22,9 @@ QVector<double> tone(int n, double hz, double amplitude)
 const auto rangeOf = [](const QValueAxis *axis) { return QPointF(axis->min(), axis->max()); };
 } // namespace
 
-// The main window as the experimenter first sees it, the controls that keep
-// the session record in step while typing, where the windows go on a screen,
-// the charts of a token and of the answers, and preparation driven through the
-// real dialogs: "Practice" with a folder of tokens, without tokens, cancelled,
-// with bad tokens, and a bad count.
+// The main window as the experimenter first sees it and while typing, where the
+// windows go, the charts, and "Practice" through the real dialogs: with tokens,
+// without, cancelled, with bad tokens and with a bad count.
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -130,7 +122,6 @@ private slots:
         for (const char ch : { 'A', 'B', '/', '7' }) { // a slash goes into the path as typed
             QTest::keyClick(subCode, ch);
             typed += ch;
-            QCOMPARE(w->sessionParameters().subCode, typed);
             QCOMPARE(w->sessionParameters().outputFilePath, desktop + "/" + typed);
             QCOMPARE(shown(), desktop + "/" + typed + ' ' + typed + "_practice001.txt");
         }
@@ -155,33 +146,31 @@ private slots:
         QCOMPARE(place(screen, { 300, 200 }, 0.5, 0.5), QRect(300, 200, 960, 520)); // kept
     }
     // The samples, whether the window shows them whole (else 250 ms at most), the
-    // samples plotted (the time axis spans them in ms), the waveform's y range,
-    // the spectrum's bins and the top of its axis (NaN: not checked). How many
-    // points draw them is the waveform picture test's.
+    // samples plotted (the time axis spans them in ms), the waveform's y range
+    // and the top of the spectrum's axis (NaN: not checked). A single sample has
+    // no bins. How many points draw them is the waveform picture test's.
     void tokenRangesAndPoints_data()
     {
         QTest::addColumn<QVector<double>>("samples");
         QTest::addColumn<bool>("entire");
         QTest::addColumn<int>("points");
         QTest::addColumn<QPointF>("y");
-        QTest::addColumn<int>("bins");
         QTest::addColumn<double>("spectrumTop");
         QVector<double> whole = tone(24000, 1000, 0.5), cut(24000, 0.0);
         whole[23999] = 0.75;
         cut[100] = 0.25;
         cut[20000] = -0.9; // beyond the plotted part, still in the y range
         QTest::newRow("500 ms shown whole")
-                << whole << true << 24000 << QPointF(-0.5, 0.75) << 1365 << qQNaN();
+                << whole << true << 24000 << QPointF(-0.5, 0.75) << qQNaN();
         QTest::newRow("500 ms cut to 250 ms")
-                << cut << false << 12000 << QPointF(-0.9, 0.25) << 1365 << qQNaN();
+                << cut << false << 12000 << QPointF(-0.9, 0.25) << qQNaN();
         // A strong component above the plotted band still sets the top of the axis.
         QTest::newRow("6 kHz above the band")
-                << tone(16384, 6000, 0.8) << false << 12000 << QPointF(-0.8, 0.8) << 682 << 0.8;
-        QTest::newRow("silent") << QVector<double>(12000) << true << 12000 << QPointF() << 682
-                                << 0.0;
-        // Shorter than 250 ms: shown whole. No bins: the spectrum keeps its starting range.
+                << tone(16384, 6000, 0.8) << false << 12000 << QPointF(-0.8, 0.8) << 0.8;
+        QTest::newRow("silent") << QVector<double>(12000) << true << 12000 << QPointF() << 0.0;
+        // Shorter than 250 ms: shown whole. The spectrum keeps its starting range.
         QTest::newRow("one sample")
-                << QVector<double> { 0.5 } << false << 1 << QPointF(0.5, 0.5) << 0 << 1.0;
+                << QVector<double> { 0.5 } << false << 1 << QPointF(0.5, 0.5) << 1.0;
     }
     // The token, then an empty one that shows nothing and keeps every range.
     void tokenRangesAndPoints()
@@ -190,7 +179,6 @@ private slots:
         QFETCH(bool, entire);
         QFETCH(int, points);
         QFETCH(QPointF, y);
-        QFETCH(int, bins);
         QFETCH(double, spectrumTop);
         w->setAlwaysPlotEntireWaveform(entire);
         const Chart waveform = chart(w, "waveformChartView");
@@ -201,7 +189,7 @@ private slots:
             w->computeSpectrum();
             w->plotSpectrum();
             QCOMPARE(waveform.series->count() > 0, !token.isEmpty());
-            QCOMPARE(spectrum.series->count() > 0, !token.isEmpty() && bins > 0);
+            QCOMPARE(spectrum.series->count() > 0, token.size() > 1);
             QCOMPARE(rangeOf(waveform.axisX), QPointF(0, points / 48.0));
             QCOMPARE(rangeOf(waveform.axisY), y);
             QVERIFY(qIsNaN(spectrumTop) || std::abs(spectrum.axisY->max() - spectrumTop) < 1e-9);
@@ -237,7 +225,6 @@ private slots:
         QCOMPARE(part<QLineEdit>(w, "lineEditWavFilePath")->text(), folder48);
         const QString first = w->sessionParameters().tokens[w->trialSequence().order()[0]].fileName;
         QCOMPARE(part<QLineEdit>(w, "lineEditWavFileName")->text(), first);
-        QCOMPARE(w->sessionParameters().entries[0].fileName, first);
         QCOMPARE(w->currentSamples().size(),
                  first == "b.wav"           ? 9600
                          : first == "c.wav" ? 2400

@@ -1,13 +1,6 @@
-#include "app/mainwindow.h"
-#include "trial/subjectwindow.h"
-
 #include "tests/gui/sessiondriver.h"
 
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QtTest>
-
-using windowparts::part;
+using namespace sessiondriver;
 
 // A session on a machine without a usable audio output: the sound cannot
 // start, and the experimenter is told instead of the session hanging.
@@ -19,11 +12,10 @@ private slots:
     void soundThatCannotStartStopsTheSession()
     {
         QTemporaryDir dir;
-        QVERIFY(sessiondriver::writeWav(dir.filePath("tone001.wav"),
-                                        sessiondriver::offsetTone(4800, 440)));
+        QVERIFY(writeWav(dir.filePath("tone001.wav"), offsetTone(4800, 440)));
         MainWindow w;
         w.show();
-        sessiondriver::DialogPilot pilot;
+        DialogPilot pilot;
         pilot.chooseFolder(dir.path());
         part<QPushButton>(&w, "pushButtonPractice")->click();
         QVERIFY2(pilot.clean() && part<QPushButton>(&w, "pushButtonGo")->isEnabled(),
@@ -53,7 +45,7 @@ int main(int argc, char *argv[])
     // Sound servers that do not exist: no output device can be opened.
     qputenv("PULSE_SERVER", "unix:/nonexistent/tellwyn-no-audio");
     qputenv("PIPEWIRE_REMOTE", "/nonexistent/tellwyn-no-audio");
-    return sessiondriver::runInScratchHome<TestNoAudio>(argc, argv);
+    return runInScratchHome<TestNoAudio>(argc, argv);
 }
 
 #include "test_noaudio.moc"
