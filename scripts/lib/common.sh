@@ -128,7 +128,18 @@ start_sound_server() {
         cat "$SOUND_DIR"/*.log >&2 || true
         return 1
     fi
-    pactl set-default-sink null
+    # PipeWire answers "Not supported" until WirePlumber has set up its
+    # default nodes, which can come after the sink appears.
+    local defaulted=
+    for _ in $(seq 50); do
+        pactl set-default-sink null 2>/dev/null && defaulted=1 && break
+        sleep 0.1
+    done
+    if [ -z "$defaulted" ]; then
+        echo "The test sound server ($SOUND_SERVER) would not make null its default sink:" >&2
+        pactl set-default-sink null || true
+        return 1
+    fi
     [ "${1:-}" = card ] && card_thread_realtime
     # A null sink alone runs in long blocks; a reader with a small latency on
     # its monitor makes it report the end of a sound within a few tens of ms.
