@@ -3,6 +3,7 @@
 // Target: under 0.5 s in all. Prints figures only.
 
 #include "sound/tokenfolder.h"
+#include "trial/trialsequence.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -3,13 +3,11 @@
 
 #include "sound/tokenlevels.h"
 #include "sound/tokenrecord.h"
-#include "trial/trialentry.h"
 
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
-#include <cstdint>
 #include <optional>
 
 class WavFile;
@@ -59,15 +57,6 @@ QString tokenProblem(const WavFile &wav);
 // pass over the folder; a session's preparation does without them.
 TokenCheck checkTokens(const QString &folder, const QVector<TokenRecord> &tokens,
                        std::optional<double> silenceDb = std::nullopt);
-
-// One fresh entry per trial, nTimes x nTokens of them (none when that is below 1).
-QVector<TrialEntry> makeEntries(int nTokens, int nTimes, const QString &folder);
-
-// Every token index nTimes times, shuffled by an MT19937 seeded with seed.
-QVector<int> makeTrialOrder(int nTokens, int nTimes, uint32_t seed);
-
-// The low 32 bits of the system clock's count of nanoseconds since the epoch.
-uint32_t clockSeed();
 
 // The first channel of wav's samples (every frame's first sample), at most
 // frames of them and never more than wav holds; 0 channels give nothing.

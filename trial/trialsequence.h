@@ -1,7 +1,12 @@
 #ifndef TRIALSEQUENCE_H
 #define TRIALSEQUENCE_H
 
+#include "trial/trialentry.h"
+
+#include <QString>
 #include <QVector>
+
+#include <cstdint>
 
 // Codes the subject window sends with subjectResponded(int).
 enum ResponseCode {
@@ -14,6 +19,15 @@ enum ResponseCode {
 // Milliseconds from an answer to the next sound: sound plus silent interval,
 // truncated toward zero (0.25 s + 1.0 s -> 1250, 0.0008 s -> 0).
 int playbackDelayMs(double soundDurationS, double silentIntervalS);
+
+// One fresh entry per trial, nTimes x nTokens of them (none when that is below 1).
+QVector<TrialEntry> makeEntries(int nTokens, int nTimes, const QString &folder);
+
+// Every token index nTimes times, shuffled by an MT19937 seeded with seed.
+QVector<int> makeTrialOrder(int nTokens, int nTimes, uint32_t seed);
+
+// The low 32 bits of the system clock's count of nanoseconds since the epoch.
+uint32_t clockSeed();
 
 // The trials of one session: which token each plays, which trial is armed
 // (its sound scheduled) and waits for its answer, how many were answered, and

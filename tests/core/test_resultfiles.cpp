@@ -159,6 +159,48 @@ private slots:
                          + row);
     }
 
+    void numbersPrintAsShortestGAndNames()
+    {
+        // Six digits, exponent from 1e6, small exponent; the expected text names the case.
+        for (const auto &[value, printed] : { std::pair { 966.6666666, "966.667" },
+                                              { 1234567.0, "1.23457e+06" },
+                                              { 0.0000123, "1.23e-05" } }) {
+            TokenRecord t("/f", "a.wav");
+            t.nStranger = 3;
+            t.rt_incorrect = value;
+            TrialEntry e;
+            e.fileName = "a.wav";
+            e.stim = "mother";
+            e.resp = "stranger";
+            e.rt = value;
+            QCOMPARE(recordsFileText({ t }),
+                     "filename\tnMother\tnStranger\trt\trt_correct\trt_incorrect\n"
+                     "a.wav\t0\t3\t0\t0\t"
+                             + QString(printed));
+            const QString row = "\na.wav\tmother\tstranger\t0\t" + QString(printed);
+            QCOMPARE(entriesFileText({ e, e }),
+                     "filename\tstim\tresp\tcorrectness\trt" + row + row);
+        }
+        QCOMPARE(recordsFileText({}) + entriesFileText({}) + timingFileText({}), QString());
+        QCOMPARE(parametersFileName("run.data.txt") + timingFileName("run.data.txt"),
+                 QString("run.data_parameters.txtrun.data_timing.txt"));
+        QCOMPARE(entriesFileName("run") + parametersFileName("run") + timingFileName("run"),
+                 QString("run_entries.run_parameters.run_timing."));
+    }
+    void writesWholeFilesOrNothing()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("r.txt");
+        QCOMPARE(writeWholeTextFile(path, "old content that is longer\nstill"), QString());
+        QCOMPARE(writeWholeTextFile(path, "a\tb\nc"), QString());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("a\tb\nc"));
+        // A "folder" that is a plain file cannot hold files, whoever runs the test.
+        QVERIFY(!writeWholeTextFile(path + "/r.txt", "data").isEmpty());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList { "r.txt" });
+    }
     // One whole set, then the same with one fault each.
     void readsOrRefuses_data()
     {
