@@ -33,10 +33,13 @@ namespace sessiondriver {
 using windowparts::chart;
 using windowparts::part;
 
-// A canonical 16-bit mono PCM file.
+// A canonical 16-bit mono PCM file, written by the UTF-8 bytes of its path
+// (see readAll).
 inline bool writeWav(const QString &path, const QVector<qint16> &samples, int rate = 48000)
 {
-    return wavwriter::put(path, wavwriter::canonical(wavwriter::pcm16(samples), 16, 1, rate));
+    const QByteArray bytes = wavwriter::canonical(wavwriter::pcm16(samples), 16, 1, rate);
+    std::ofstream file(path.toUtf8().constData(), std::ios::binary);
+    return bool(file.write(bytes.constData(), bytes.size()));
 }
 
 // A 48 kHz tone that never crosses zero (offset plus a smaller sine), so every
@@ -177,9 +180,8 @@ int runInScratchHome(int argc, char *argv[])
     QApplication app(argc, argv);
     Test test;
     const int failures = QTest::qExec(&test, argc, argv);
-    // Outputs deleted by the last test close their sound server streams in
-    // the background; ending the process in the middle of that can trip the
-    // sound library's own checks at exit.
+    // Let outputs deleted by the last test close their streams: exiting
+    // meanwhile can trip the sound library's checks.
     QTest::qWait(200);
     return failures;
 }

@@ -97,21 +97,13 @@ QString columnsBeyond(const QVector<QPair<int, int>> &a, const QVector<QPair<int
 
 // A long token reaches the waveform and spectrum charts as a few points per
 // pixel column; the pictures must be those of a line through every sample
-// (and every bin). Each row shows a token in the main window at the other
-// size, resizes the window to its own (the points follow the new columns),
-// then grabs each chart with its points and with every point of old.
-//
-// Allowed: Qt Charts strokes every segment on its own with anti-aliasing, so
-// where the full line doubles back its strokes pile up into pixels darker
-// than a few points give, and a 1-px line between two columns shades both.
-// So the pictures are compared by where the line is and by how much it
-// darkens in all, not pixel by pixel:
-// - in every pixel column of the plot area, the line's first and last row
-//   (pixels darkened by at least a quarter of the line's contrast) lie within
-//   one pixel of the other picture's line in that column or a column beside
-//   it, both ways;
-// - the darkening summed over the plot area differs by at most 10 %;
-// - outside the plot area the pictures are identical.
+// (and bin). Each row shows a token at the other window size, resizes to its
+// own, then grabs each chart with its points and with every point. Qt Charts
+// strokes each segment anti-aliased, so piled-up strokes differ in shade; the
+// pictures are compared by where the line is and how much it darkens: per
+// column, the line's first and last row within a pixel of the other's (that
+// column or one beside it), total darkening within 10 %, and identical
+// pixels outside the plot area.
 class TestWaveformPicture : public QObject
 {
     Q_OBJECT
