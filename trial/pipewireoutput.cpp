@@ -66,7 +66,13 @@ bool PipeWireOutput::start(int frameRate)
     pw_thread_loop_lock(loop);
     if (pw_thread_loop_start(loop) < 0)
         return fail(QStringLiteral("cannot start the PipeWire thread"));
-    context = pw_context_new(pw_thread_loop_get_loop(loop), nullptr, 0);
+    // PipeWire's configuration for clients with a real-time data thread: the
+    // thread that fills the stream asks for real-time priority (directly or
+    // through rtkit, as the system allows). At normal priority a busy
+    // machine made it miss graph cycles, and a sound came out cut or with a
+    // gap of a cycle in it.
+    context = pw_context_new(pw_thread_loop_get_loop(loop),
+                             pw_properties_new(PW_KEY_CONFIG_NAME, "client-rt.conf", nullptr), 0);
     if (!context)
         return fail(QStringLiteral("cannot create a PipeWire context"));
     core = pw_context_connect(context, nullptr, 0);
