@@ -13,6 +13,10 @@ namespace {
 const size_t kBlockFrames = 4096; // frames handed to the loudness filter at a time
 const uint64_t kLoudnessBlockMs = 400; // BS.1770's gating block
 const size_t kNone = std::numeric_limits<size_t>::max();
+// Below the lowest rate speech is recorded at, K-weighting (its shelf lies
+// near 1.7 kHz) no longer fits the band, and libebur128 itself writes past
+// its buffers at 16 and 17 Hz (a crafted header can claim any rate).
+const uint32_t kLowestLoudnessRate = 8000;
 
 double powerDb(double meanSquare)
 {
@@ -26,10 +30,11 @@ double ms(size_t frames, uint32_t rate)
 }
 
 // libebur128's state for one channel counted twice, or null when the token is
-// too short for one block (or the library refuses the rate).
+// too short for one block, or sampled too slowly (or the library refuses the rate).
 ebur128_state *loudnessMeter(size_t frames, uint32_t rate)
 {
-    if (static_cast<uint64_t>(frames) * 1000 < kLoudnessBlockMs * rate)
+    if (rate < kLowestLoudnessRate
+        || static_cast<uint64_t>(frames) * 1000 < kLoudnessBlockMs * rate)
         return nullptr;
     ebur128_state *meter = ebur128_init(1, rate, EBUR128_MODE_I);
     if (meter && ebur128_set_channel(meter, 0, EBUR128_DUAL_MONO) != EBUR128_SUCCESS)

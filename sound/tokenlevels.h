@@ -28,9 +28,9 @@
 //   400 ms blocks, absolute gate -70 LUFS, relative gate -10 LU), computed
 //   by libebur128 on the one channel counted as dual mono, since the output
 //   sends it to both ears (a full-scale 1 kHz sine reads 0 LUFS). None for a
-//   token shorter than 400 ms (no complete block) or at a rate the library
-//   refuses (below 16 Hz, above 2822400 Hz); -inf when every block is gated
-//   out (silence).
+//   token shorter than 400 ms (no complete block), sampled below 8 kHz, or
+//   at a rate the library refuses (above 2822400 Hz); -inf when every block
+//   is gated out (silence).
 //
 // One pass over the samples; the loudness filter runs on the same blocks of
 // frames as they pass.

@@ -326,6 +326,9 @@ private slots:
                 << Levels { paddedRms, -20 + sine, -20, 0, 0, 100, 50, kNone };
         QTest::newRow("the same all below a -10 dBFS threshold")
                 << file(padded) << -10.0 << Levels { paddedRms, kNone, -20, 0, 0, 350, 350, kNone };
+        QTest::newRow("the same at 7999 Hz: no LUFS")
+                << canonical(pcm(tone(48000, minus20), 16), 16, 1, 7999) << -50.0
+                << Levels { -20 + sine, -20 + sine, -20, 0, 0, 0, 0, kNone };
         QTest::newRow("DC offset 0.1") << file(tone(48000, minus20, 3277)) << -50.0
                                        << Levels { dcRms, dcRms, -13.98, 0, 0.100006, 0, 0, -20.0 };
         // A full-scale square reads 0 dB; its flat tops are clipping.
