@@ -14,8 +14,8 @@ const size_t kBlockFrames = 4096; // frames handed to the loudness filter at a t
 const uint64_t kLoudnessBlockMs = 400; // BS.1770's gating block
 const size_t kNone = std::numeric_limits<size_t>::max();
 // Below the lowest rate speech is recorded at, K-weighting (its shelf lies
-// near 1.7 kHz) no longer fits the band, and libebur128 itself writes past
-// its buffers at 16 and 17 Hz (a crafted header can claim any rate).
+// near 1.7 kHz) no longer fits the band, and libebur128 itself corrupts its
+// heap at 16 and 17 Hz (a crafted header can claim any rate).
 const uint32_t kLowestLoudnessRate = 8000;
 
 double powerDb(double meanSquare)
