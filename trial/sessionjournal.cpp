@@ -78,9 +78,12 @@ bool fromJson(const QJsonValue &j, double &v)
 }
 bool fromJson(const QJsonValue &j, int &v)
 {
+    // Checked before the conversion: a damaged line may hold any number, and
+    // converting one beyond int is undefined.
     const double d = j.toDouble(0.5);
-    v = int(d);
-    return j.isDouble() && d == std::floor(d) && std::fabs(d) <= INT_MAX;
+    const bool whole = j.isDouble() && d == std::floor(d) && std::fabs(d) <= INT_MAX;
+    v = whole ? int(d) : 0;
+    return whole;
 }
 bool fromJson(const QJsonValue &j, bool &v)
 {

@@ -122,6 +122,11 @@ private slots:
         QVERIFY(wavwriter::put(dir.filePath("k.journal"), journal.mid(journal.indexOf('\n') + 1)));
         const RecoveredSession headless = readJournal(dir.filePath("k.journal"));
         QVERIFY(!headless.ok() && headless.answers == rts.size());
+        // A count beyond int on a damaged first line is refused, not converted.
+        QVERIFY(journal.contains("\"sesNum\":12,"));
+        QVERIFY(wavwriter::put(dir.filePath("h.journal"),
+                               QByteArray(journal).replace("\"sesNum\":12,", "\"sesNum\":1e13,")));
+        QVERIFY(!readJournal(dir.filePath("h.journal")).ok());
     }
 
     // The timing file: ms to the microsecond with a dot in any locale, empty
